@@ -1,0 +1,165 @@
+// The acquisition engine object: the analog-input task of the sixteen electrodes,
+// the stimulator's output task, the input-range scaling, the per-channel DC
+// offsets and every buffer the recording pipeline fills and the views read.
+// One instance lives for the whole process; all buffers are allocated once here.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "acquisition/daqmx.h"
+
+class Timer;
+class Filter;
+class DetectSpike;
+
+class AcquisitionNI {
+public:
+    static constexpr int kChannels = 16;
+    static constexpr int kScansPerRead = 1000;
+    static constexpr int kReadsPerBlock = 10;
+    static constexpr int kBlockScans = kScansPerRead * kReadsPerBlock;  // 500 ms at 20 kHz
+    static constexpr int kBlockValues = kBlockScans * kChannels;
+    static constexpr int kReadValues = kScansPerRead * kChannels;
+    static constexpr double kSampleRate = 20000.0;
+    static constexpr daqmx::uInt64 kInputBufferScans = 2'560'000;
+    static constexpr double kReadTimeoutSec = 20.0;
+    static constexpr int kChAryLength = 50'000;         // 2.5 s: five blocks
+    static constexpr int kSelectChAryLength = 200'000;  // 10 s: twenty blocks
+    static constexpr int kMaxBins = 172'800;            // 48 hours of one-second bins
+    static constexpr int kMaxTimeStamps = 1'000'000;    // per channel
+    static constexpr double kVoltsToMillivoltsAtElectrode = 10.0;  // 1000 mV/V over gain 100
+    static constexpr const char* kInputChannels = "Dev1/ai0:7,Dev1/ai16:23";
+    static constexpr const char* kOutputChannels = "Dev1/ao0:1";
+    static constexpr const char* kRoutingLines = "Dev1/port0/line0:9";
+    static constexpr std::int32_t kNoElectrode = 24;
+
+    explicit AcquisitionNI(std::shared_ptr<daqmx::Driver> driver);
+    ~AcquisitionNI();
+    AcquisitionNI(const AcquisitionNI&) = delete;
+    AcquisitionNI& operator=(const AcquisitionNI&) = delete;
+
+    daqmx::Driver& driver() { return *driver_; }
+
+    // --- Input task (0 = success, 1 = failure) ---
+    void setInputRange(double inputrange);
+    int KidouNi();
+    int startTaskOnly();
+    int startTaskDCAfter();
+    int TeisiStoponly();
+    int Teisi();
+    void syokika();
+    void syokikaAry();
+    int readonly(int roopMax);
+    bool hasInputTask() const { return taskHandle1 != nullptr; }
+
+    // --- Block recording pipeline ---
+    int Kiroku(double time);
+    int manualKiroku();
+    int DCData(bool tf);
+    void setFilter(float syuuhasuu1, float syuuhasuuH1, std::int32_t LPF, std::int32_t HPF);
+    void setThresh(float* p, float* m, float* post);
+    void setEP(float* line1, float* line2);
+    void setdcOffsetValue(const double* value);
+
+    // --- Recording file writer ---
+    int fileopen(const std::string& path);
+    int fileopenManual(const std::string& path, int blocks, int stimulusMs, const Timer& clock);
+    void WriteBlockHeader(int datapoints, int blocknum);
+    void WriteBinary(int datapoints);
+    void WriteBlockHeaderManual(int datapoints, int blocknum);
+    void WriteBinaryManual(int datapoints);
+    void fileclose();
+    void filecloseManual();
+
+    // --- Stimulus output ---
+    int kidouAO();
+    void TaskAOSet(int len, const float* dataF1F2);
+    void TaskAORepeatSet(int len, const float* dataF1F2, int repeat);
+    void AORepeatTask(int len, const float* dataF1F2, int repeat);
+    void AOTask();
+    void AOTaskMNL();
+    int TeisiAO();
+    int teisiOnlyAO();
+    int POTask();
+    void setPOch(std::int32_t S1, std::int32_t S2);
+
+    // --- Device and scaling ---
+    daqmx::TaskHandle taskHandle1 = nullptr;
+    std::atomic<daqmx::TaskHandle> taskHandleAnalog1{nullptr};
+    // Last device status, for reports only: each operation judges its own calls,
+    // so a status left here by a stimulus worker never decides a read.
+    std::atomic<daqmx::int32> error{0};
+    double INPUTRANGE = 5.0;
+    double INPUTRANGEBairitu = 100.0;
+    double INPUTRANGE2 = 5.0;
+    double shortRate = 0;
+    double dcOffsetValue[kChannels] = {};
+    std::shared_ptr<Timer> timer;
+    std::unique_ptr<Filter> filter;
+    std::unique_ptr<DetectSpike> detectspike;
+
+    // --- Buffers (16-entry tables into storage allocated once) ---
+    double* chAry[kChannels];
+    std::int32_t tailA = 0;
+    std::int32_t DrawChartMaxIndex = 0;
+    double* selectChAry[kChannels];
+    std::int32_t tail = 0;
+    std::int32_t DrawSelectChMaxIndex = 0;
+    double* aryData;
+    std::int16_t* SpikeData[kChannels];
+    double* spikeTime;
+    double spikeIndex = 0;
+    std::int32_t* TimeStampData[kChannels];
+    std::int32_t spikeCount[kChannels] = {};
+    std::int16_t* EPAmpData[kChannels];
+    double* epKeikaTime;
+    std::int32_t EpIndex = 0;
+    // Per-channel settings; point at the caller's arrays after setThresh/setEP.
+    float* Pthre;
+    float* Mthre;
+    float* Postthre;
+    float* EPline1;
+    float* EPline2;
+
+    // --- Flags and counters ---
+    std::uint8_t first = 0;
+    std::uint8_t DrawTyuu = 0;
+    std::uint8_t FreqDrawTiming = 1;
+    std::int32_t BlockNum = 0;
+    std::uint8_t pldatExportOn = 0;
+    std::atomic<std::uint8_t> StimStop{0};
+    std::atomic<std::int32_t> chS1{kNoElectrode};
+    std::atomic<std::int32_t> chS2{kNoElectrode};
+    std::atomic<std::int32_t> StimRepeat{0};
+
+    // Fills `block` (kBlockValues) with `reads` scaled reads of 1000 scans:
+    // volts x 10 minus the channel's offset; unread positions hold 0.
+    // Returns the first failing status, or 0. `withOffset` false gives raw values.
+    daqmx::int32 scaledRead(int reads, double* block, bool withOffset = true);
+    // Fetches and returns the driver's extended error text.
+    std::string extendedErrorText();
+    // Filters the first `scans` scans of `block` in place, scan by scan.
+    void filterBlock(double* block, int scans);
+
+private:
+    std::shared_ptr<daqmx::Driver> driver_;
+    std::unique_ptr<double[]> chAryStorage_;
+    std::unique_ptr<double[]> selectChAryStorage_;
+    std::unique_ptr<double[]> aryDataStorage_;
+    std::unique_ptr<double[]> blockScratch_;
+    std::unique_ptr<double[]> readScratch_;
+    std::unique_ptr<std::int16_t[]> spikeDataStorage_;
+    std::unique_ptr<double[]> spikeTimeStorage_;
+    std::unique_ptr<std::int32_t[]> timeStampStorage_;
+    std::unique_ptr<std::int16_t[]> epAmpStorage_;
+    std::unique_ptr<double[]> epKeikaTimeStorage_;
+    float defaultPthre_[kChannels] = {};
+    float defaultMthre_[kChannels] = {};
+    float defaultPostthre_[kChannels] = {};
+    float defaultEPline1_[kChannels] = {};
+    float defaultEPline2_[kChannels] = {};
+};
