@@ -144,6 +144,9 @@ public:
     std::string extendedErrorText();
     // Filters the first `scans` scans of `block` in place, scan by scan.
     void filterBlock(double* block, int scans);
+    // The block-sized scratch area of the scaled read (kBlockValues). The
+    // discard read reuses it, so a caller is done with it before readonly().
+    double* blockScratch() { return blockScratch_.get(); }
 
 private:
     std::shared_ptr<daqmx::Driver> driver_;

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs the whole test suite: every test in the
+# release build (GUI tests on a virtual display), then the engine tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh
+
+echo "== Tests (release build)"
+(cd build && xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j2 --timeout 300)
+
+echo "== Engine tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORIN16_GUI=OFF -DKORIN16_BENCH=OFF -DKORIN16_SANITIZE=ON
+cmake --build build-asan -j"$(nproc)" --target korin16_engine_tests korin16-cli
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j2 --timeout 600)

@@ -1,0 +1,69 @@
+// korin16-cli: the engine without a window. Subcommands:
+//   devices   list the drivers, open the input task and summarise one 500 ms block
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "acquisition/acquisition_ni.h"
+#include "acquisition/device_choice.h"
+
+namespace {
+
+constexpr double kCliInputRangeMicrovolts = 2000;
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: korin16-cli <command>\n"
+                 "commands:\n"
+                 "  devices   list the data-acquisition drivers and read one 500 ms block from Dev1\n");
+    return 2;
+}
+
+int devices() {
+    DeviceChoiceOptions options;
+    options.simulationRealTime = false;  // no need to wait for the simulated clock here
+    DeviceChoice choice = chooseDevice(options);
+    std::printf("Drivers:\n");
+    std::printf("  NI-DAQmx: %s\n", choice.niStatus.c_str());
+    std::printf("  Simulated Dev1: available\n");
+    std::printf("Using: %s\n", choice.description.c_str());
+
+    AcquisitionNI acq(choice.driver);
+    acq.setInputRange(kCliInputRangeMicrovolts);
+    if (acq.KidouNi() != 0) {
+        std::fprintf(stderr, "error: The DAQ device setup is incomplete. (%s)\n", acq.extendedErrorText().c_str());
+        return 1;
+    }
+    double* block = acq.blockScratch();
+    if (daqmx::failed(acq.scaledRead(AcquisitionNI::kReadsPerBlock, block))) {
+        std::fprintf(stderr, "error: reading from the device failed: %s\n", acq.extendedErrorText().c_str());
+        acq.Teisi();
+        return 1;
+    }
+    std::printf("One 500 ms block, input range %.0f uV, mV at the electrode:\n", kCliInputRangeMicrovolts);
+    std::printf("  ch        mean          sd\n");
+    for (int c = 0; c < AcquisitionNI::kChannels; ++c) {
+        double sum = 0, sumSq = 0;
+        for (int k = 0; k < AcquisitionNI::kBlockScans; ++k) {
+            double v = block[k * AcquisitionNI::kChannels + c];
+            sum += v;
+            sumSq += v * v;
+        }
+        double mean = sum / AcquisitionNI::kBlockScans;
+        double var = std::max(0.0, sumSq / AcquisitionNI::kBlockScans - mean * mean);
+        std::printf("  %2d  %10.5f  %10.5f\n", c + 1, mean, std::sqrt(var));
+    }
+    acq.Teisi();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    std::string command = argv[1];
+    if (command == "devices") return devices();
+    return usage();
+}
