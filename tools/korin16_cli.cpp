@@ -8,6 +8,7 @@
 
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/device_choice.h"
+#include "tools/cli_commands.h"
 
 namespace {
 
@@ -21,7 +22,9 @@ int usage() {
     return 2;
 }
 
-int devices() {
+}  // namespace
+
+int cliDevices(int, char**) {
     DeviceChoiceOptions options;
     options.simulationRealTime = false;  // no need to wait for the simulated clock here
     DeviceChoice choice = chooseDevice(options);
@@ -59,11 +62,16 @@ int devices() {
     return 0;
 }
 
-}  // namespace
-
 int main(int argc, char** argv) {
     if (argc < 2) return usage();
-    std::string command = argv[1];
-    if (command == "devices") return devices();
+    struct Command {
+        const char* name;
+        int (*run)(int, char**);
+    };
+    static constexpr Command kCommands[] = {
+        {"devices", cliDevices},
+    };
+    for (const Command& c : kCommands)
+        if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
     return usage();
 }

@@ -1,0 +1,4 @@
+// Subcommands of korin16-cli; each takes the arguments after its name.
+#pragma once
+
+int cliDevices(int argc, char** argv);
