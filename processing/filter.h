@@ -37,4 +37,14 @@ public:
     float floatbox = 0;
     float returnbox = 0;
     int subSteps = 1;  // low-pass sub-steps per sample (1, 2, 4 or 8)
+
+private:
+    // One forward-integrated low-pass sub-step with input u.
+    void lowPassStep(std::int32_t i, double u);
+    // The N - 1 sub-steps on inputs interpolated between the previous sample and d.
+    void lowPassInterpolated(std::int32_t i, double d);
+    // Low-pass of one sample; returns the output state before the final sub-step.
+    double lowPass(std::int32_t i, double d);
+    // High-pass of one sample; returns its output y.
+    double highPass(std::int32_t i, double u, bool singlePrecisionConstants);
 };
