@@ -177,6 +177,7 @@ int32 AcquisitionNI::scaledRead(int reads, double* block, bool withOffset) {
             }
         }
     }
+    std::fill(block + std::size_t(reads) * kReadValues, block + kBlockValues, 0.0);
     return 0;
 }
 
@@ -200,5 +201,23 @@ int AcquisitionNI::readonly(int roopMax) {
         return 1;
     }
     filterBlock(block, roopMax * kScansPerRead);
+    return 0;
+}
+
+// The stimulator's output task is made together with the input task, once per run.
+int AcquisitionNI::kidouAO() {
+    TaskHandle task = nullptr;
+    int32 status = driver_->DAQmxCreateTask("", &task);
+    if (!failed(status))
+        status = driver_->DAQmxCreateAOVoltageChan(task, kOutputChannels, "", -4.0, 4.0, DAQmx_Val_Volts, nullptr);
+    error = status;
+    if (failed(status)) {
+        extendedErrorText();
+        std::printf("test2\n");
+        std::fflush(stdout);
+        if (task != nullptr) driver_->DAQmxClearTask(task);
+        return 1;
+    }
+    taskHandleAnalog1 = task;
     return 0;
 }
