@@ -11,6 +11,7 @@
 #include <string>
 
 #include "acquisition/daqmx.h"
+#include "files/recording_writer.h"
 
 class Timer;
 class Filter;
@@ -57,6 +58,10 @@ public:
     bool hasInputTask() const { return taskHandle1 != nullptr; }
 
     // --- Block recording pipeline ---
+    // Results of Kiroku and manualKiroku besides 0 (recorded) and 1 (device
+    // error, input task cleared): the block was acquired but the recording file
+    // could not be written; the file keeps every block before it.
+    static constexpr int kFileWriteFailed = 2;
     int Kiroku(double time);
     int manualKiroku();
     int DCData(bool tf);
@@ -74,6 +79,9 @@ public:
     void WriteBinaryManual(int datapoints);
     void fileclose();
     void filecloseManual();
+    // The recording files: `file` of the run, `fileM` of a manual stimulation.
+    RecordingStream file;
+    RecordingStream fileM;
 
     // --- Stimulus output ---
     int kidouAO();
