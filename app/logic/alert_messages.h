@@ -1,0 +1,27 @@
+// Every text the system shows in its two alert dialogs, in one place.
+#pragma once
+
+namespace korin::alerts {
+
+// Information dialog (ShowAlertForm).
+inline constexpr const char* kInformationTitle = "Alert!";
+inline constexpr const char* kInformationDefaultText = "DAQmx Error";
+// Yes/no dialog (ShowAlertForm2).
+inline constexpr const char* kQuestionTitle = "Save?";
+inline constexpr const char* kQuestionDefaultText = "Would do you like to save the current protocol";
+
+inline constexpr const char* kNumericalValue = "Please input a numerical value.";
+// Run set-up ends the sentence with a full stop; the manual stimulation start does not.
+inline constexpr const char* kLastPulsePostRun = "\"Post\" value of the last pulse must be over 0 ms.";
+inline constexpr const char* kLastPulsePostManual = "\"Post\" value of the last pulse must be over 0 ms";
+inline constexpr const char* kPatternLongerThanTrace = "A stimulation pattern must be shorter than the record time.";
+inline constexpr const char* kIntervalNotLongerThanTrace =
+    "A repeat interval must be greater than the trace duration.";
+inline constexpr const char* kDeviceSetupIncomplete = "The DAQ device setup is incomplete.";
+inline constexpr const char* kNoOutputFolder = "Please specify an output folder.";
+inline constexpr const char* kNoOutputFileName = "Please specify an output file name.";
+inline constexpr const char* kSamplingError = "The acquisition has stopped due to a sampling error.";
+// Asked with the yes/no dialog when the window closes while the preset reads "Custom".
+inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
+
+}  // namespace korin::alerts

@@ -1,0 +1,29 @@
+// Numbers typed into the window's fields, read and written the same way on every
+// machine: a point as decimal separator, an optional exponent, surrounding blanks
+// allowed, whatever the process locale. Nothing here throws.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korin {
+
+// A decimal number: optional blanks, optional sign, digits with at most one point
+// (".5" and "5." count), optional exponent ("1e3", "2.5E-2"), optional blanks.
+// Infinities, NaN, hexadecimal and thousands separators are not numbers; nor is
+// a value beyond the type's range.
+std::optional<double> parseDouble(std::string_view text);
+std::optional<float> parseSingle(std::string_view text);
+
+// A whole number: optional blanks, optional sign, decimal digits, optional blanks;
+// it must fit 32 bits.
+std::optional<std::int32_t> parseInt32(std::string_view text);
+
+// The shortest text that reads back as the same double, in the plain form the
+// window shows: "50", "0.5", "-0.25", "1000"; exponent form ("1E+15", "1E-05")
+// only for magnitudes of 1e15 and above or below 1e-4.
+std::string defaultNumberText(double value);
+
+}  // namespace korin
