@@ -1,6 +1,7 @@
-// The stimulus side of the acquisition object: the two-channel analog-output
-// task that plays a pattern and the digital port that routes the stimulator's
-// outputs to electrodes. Device errors here are printed and never stop a run.
+// The stimulus side of the acquisition object: playing a pattern on the
+// two-channel analog-output task (made with the input task) and routing the
+// stimulator's outputs to electrodes through the digital port. Device errors
+// here are printed and never stop a run.
 // AORepeatTask and teisiOnlyAO also run on the stimulus worker threads, so the
 // state they share with the interface thread is atomic, and every call stages
 // the pattern in a buffer of its own.
@@ -16,8 +17,6 @@ using namespace daqmx;
 
 namespace {
 
-constexpr double kOutputMinVolts = -4.0;
-constexpr double kOutputMaxVolts = 4.0;
 constexpr double kWriteTimeoutSec = 20.0;
 constexpr double kRoutingTimeoutSec = 10.0;
 // Both outputs of one pattern are staged in at most this many values.
@@ -50,25 +49,6 @@ bool nothingRouted(const AcquisitionNI& acq) {
 }
 
 }  // namespace
-
-int AcquisitionNI::kidouAO() {
-    TaskHandle task = nullptr;
-    int32 status = driver_->DAQmxCreateTask("", &task);
-    const bool created = !failed(status);
-    if (created)
-        status = driver_->DAQmxCreateAOVoltageChan(task, kOutputChannels, "", kOutputMinVolts, kOutputMaxVolts,
-                                                   DAQmx_Val_Volts, nullptr);
-    error = status;
-    if (failed(status)) {
-        extendedErrorText();
-        // A half-made output task would keep the outputs reserved until exit.
-        if (created) driver_->DAQmxClearTask(task);
-        printLine("test2");
-        return 1;
-    }
-    taskHandleAnalog1 = task;
-    return 0;
-}
 
 void AcquisitionNI::TaskAOSet(int len, const float* dataF1F2) {
     if (nothingRouted(*this)) return;
