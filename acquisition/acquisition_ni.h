@@ -12,6 +12,7 @@
 
 #include "acquisition/daqmx.h"
 #include "files/recording_writer.h"
+#include "processing/series.h"
 
 class Timer;
 class Filter;
@@ -126,6 +127,8 @@ public:
     std::int16_t* EPAmpData[kChannels];
     double* epKeikaTime;
     std::int32_t EpIndex = 0;
+    // Which of the histories above have said they are full (once per run).
+    korin::FullNotices seriesNotices;
     // Per-channel settings; point at the caller's arrays after setThresh/setEP.
     float* Pthre;
     float* Mthre;
