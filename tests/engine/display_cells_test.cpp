@@ -1,5 +1,4 @@
 #include "display/cell_layout.h"
-#include "display/window_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -63,63 +62,6 @@ TEST(ClickToChannel, InAGapOrTheMarginSelectsIndex0) {
     EXPECT_EQ(channelAtPoint(g, 2, 2), 0);
     EXPECT_EQ(channelAtPoint(g, 424, 424), 0);
     EXPECT_EQ(channelAtPoint(g, 321, 321), 15);
-}
-
-// Base panel 1272 x 955: Hr = 930, Wr = 1022.
-constexpr int kWw = 1272;
-constexpr int kHw = 955;
-
-TEST(DrawSizeChange, LayoutALiveSplitsTheUpperHalfBetweenTimeLineAndSixteenChannels) {
-    const WindowLayout L = drawSizeChange(kWw, kHw, ArrayType::A, false);
-    ASSERT_TRUE(L.apply);
-    EXPECT_EQ(L.panelTimeLineDodai, (PixelRect{250, 0, 511, 490}));
-    EXPECT_EQ(L.panelRawDataDodai, (PixelRect{761, 0, 511, 490}));
-    EXPECT_EQ(L.panelRawDataUpDodai, (PixelRect{250, 490, 511, 465}));
-    EXPECT_EQ(L.panelFreqDodai, (PixelRect{761, 490, 511, 465}));
-    EXPECT_EQ(L.panelRawData1, (PixelRect{0, 19, 511, 473}));
-}
-
-TEST(DrawSizeChange, LayoutCLiveStacksTimeLineOverSixteenChannels) {
-    const WindowLayout L = drawSizeChange(kWw, kHw, ArrayType::C, false);
-    EXPECT_EQ(L.panelTimeLineDodai, (PixelRect{250, 0, 1022, 232}));
-    EXPECT_EQ(L.panelRawDataDodai, (PixelRect{250, 232, 1022, 259}));
-    EXPECT_EQ(L.panelRawDataUpDodai, (PixelRect{250, 490, 511, 465}));
-    EXPECT_EQ(L.panelFreqDodai, (PixelRect{761, 490, 511, 465}));
-    EXPECT_EQ(L.panelRawData1, (PixelRect{0, 19, 1022, 240}));  // Hr/4 + 8
-}
-
-TEST(DrawSizeChange, ReplayHidesTheTimeLineAndWidensTheSixteenChannels) {
-    for (ArrayType t : {ArrayType::A, ArrayType::C}) {
-        const WindowLayout L = drawSizeChange(kWw, kHw, t, true);
-        EXPECT_EQ(L.panelTimeLineDodai.width, 0);
-        EXPECT_EQ(L.panelTimeLineDodai.height, 0);
-        EXPECT_EQ(L.panelRawDataDodai, (PixelRect{250, 0, 1022, 490}));
-        EXPECT_EQ(L.panelRawDataUpDodai, (PixelRect{250, 490, 511, 465}));
-        EXPECT_EQ(L.panelFreqDodai, (PixelRect{761, 490, 511, 465}));
-        EXPECT_EQ(L.panelRawData1, (PixelRect{0, 19, 1022, 473}));
-    }
-}
-
-TEST(DrawSizeChange, SelectedChannelPlotsSit84And62InsideAndAre120Smaller) {
-    const WindowLayout L = drawSizeChange(kWw, kHw, ArrayType::C, false);
-    EXPECT_EQ(L.panelRawDataUp, (PixelRect{84, 62, 391, 345}));
-    EXPECT_EQ(L.panelFreq, (PixelRect{84, 62, 391, 345}));
-}
-
-TEST(DrawSizeChange, StimulusPanelsAreStackedInTheTimeLine) {
-    const WindowLayout L = drawSizeChange(kWw, kHw, ArrayType::C, false);
-    EXPECT_EQ(L.panelStimF1, (PixelRect{80, 32, 922, 76}));   // (232 - 80) / 2 high
-    EXPECT_EQ(L.panelStimF2, (PixelRect{80, 108, 922, 76}));
-}
-
-TEST(DrawSizeChange, OddSizesAreTruncated) {
-    const WindowLayout L = drawSizeChange(1273, 956, ArrayType::A, false);  // Hr 931, Wr 1023
-    EXPECT_EQ(L.panelTimeLineDodai, (PixelRect{250, 0, 511, 490}));
-    EXPECT_EQ(L.panelRawDataUpDodai, (PixelRect{250, 490, 511, 465}));
-}
-
-TEST(DrawSizeChange, MinimisedWindowChangesNothing) {
-    EXPECT_FALSE(drawSizeChange(1272, 0, ArrayType::C, false).apply);
 }
 
 }  // namespace
