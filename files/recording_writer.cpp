@@ -131,11 +131,18 @@ void RecordingStream::append(const void* bytes, std::size_t size) {
 
 void RecordingStream::appendCounts(const double* values, std::size_t count, double shortRate) {
     if (fd_ < 0 || failed_) return;
-    for (std::size_t i = 0; i < count; ++i) {
+    while (count > 0) {
         if (kBufferBytes - used_ < 2 && !flushPending()) return;
-        const auto v = static_cast<std::uint16_t>(korin::truncToInt16(values[i] * shortRate));
-        buffer_[used_++] = static_cast<std::uint8_t>(v);
-        buffer_[used_++] = static_cast<std::uint8_t>(v >> 8);
+        const std::size_t n = std::min(count, (kBufferBytes - used_) / 2);
+        std::uint8_t* out = buffer_.get() + used_;
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto v = static_cast<std::uint16_t>(korin::truncToInt16(values[i] * shortRate));
+            out[2 * i] = static_cast<std::uint8_t>(v);
+            out[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+        }
+        used_ += 2 * n;
+        values += n;
+        count -= n;
     }
 }
 
@@ -230,8 +237,8 @@ int AcquisitionNI::fileopen(const std::string& path) {
     file.close();
     if (!timer) return 1;
     pldat::FileHeader h = headerFromClock(*timer, INPUTRANGE, shortRate);
-    h.traceCount = static_cast<std::int32_t>(timer->getTraceMax());
-    h.blocksPerTrace = static_cast<std::int32_t>(timer->getBlockMax());
+    h.traceCount = korin::truncToInt32(timer->getTraceMax());
+    h.blocksPerTrace = korin::truncToInt32(timer->getBlockMax());
     h.traceDurationMs = timer->getTimemMaxmsec();
     return openWithHeader(file, path, h);
 }
@@ -249,7 +256,7 @@ int AcquisitionNI::fileopenManual(const std::string& path, int blocks, int stimu
 void AcquisitionNI::WriteBlockHeader(int datapoints, int blocknum) {
     if (!pldatExportOn || !timer || !file.isOpen()) return;
     pldat::BlockHeader h;
-    h.traceIndex = static_cast<std::int32_t>(timer->getnowtrace());
+    h.traceIndex = korin::truncToInt32(timer->getnowtrace());
     h.blockIndex = blocknum;
     h.traceStartMs = timer->getTraceOffsetMsec();
     h.blockOffsetMs = timer->getBlockOffsetMsec();
@@ -264,7 +271,8 @@ void AcquisitionNI::WriteBlockHeader(int datapoints, int blocknum) {
 }
 
 void AcquisitionNI::WriteBinary(int datapoints) {
-    if (!pldatExportOn) return;
+    // Same condition as the block header, so samples never go out without one.
+    if (!pldatExportOn || !timer) return;
     writeSamples(file, aryData, datapoints, shortRate);
 }
 

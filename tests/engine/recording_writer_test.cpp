@@ -369,3 +369,19 @@ TEST_F(WriterFixture, CloseTwiceAndWritesAfterCloseDoNothing) {
     acq->WriteBinary(10000);
     EXPECT_EQ(fs::file_size(path("run.pldat")), kHeader);
 }
+
+TEST_F(WriterFixture, RecordLargerThanTheStreamBufferIsWrittenWhole) {
+    const std::size_t values = RecordingStream::kBufferBytes;  // twice the buffer in bytes
+    std::vector<double> mV(values);
+    for (std::size_t i = 0; i < values; ++i) mV[i] = static_cast<double>(i % 1000) / 16384;
+    RecordingStream stream;
+    ASSERT_TRUE(stream.create(path("big.bin")));
+    stream.appendCounts(mV.data(), values, 16384);
+    ASSERT_TRUE(stream.commit());
+    stream.close();
+
+    const auto bytes = readAll(path("big.bin"));
+    ASSERT_EQ(bytes.size(), 2 * values);
+    EXPECT_EQ(sampleAt(bytes, 2 * (values - 1)), static_cast<std::int16_t>((values - 1) % 1000));
+    EXPECT_EQ(stream.committedBytes(), 2 * values);
+}
