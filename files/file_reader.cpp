@@ -169,6 +169,7 @@ void FileReader::syokika() {
     EpIndex = 0;
     NowSeleIndex = 0;
     analysedEnd_ = 0;
+    notices_ = {};
     FreqDrawTiming = true;
 }
 

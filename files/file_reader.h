@@ -20,6 +20,7 @@
 #include "files/block_index.h"
 #include "processing/detect_spike.h"
 #include "processing/filter.h"
+#include "processing/series.h"
 
 class FileReader;
 
@@ -41,13 +42,10 @@ public:
     static constexpr int kWindowBlocks = 5;
     static constexpr int kChAryLength = kWindowBlocks * kBlockScans;  // 2.5 s
     static constexpr int kSelectChAryLength = 200'000;                // 10 s
-    static constexpr int kMaxBins = 172'800;                          // 48 hours of one-second bins
-    static constexpr int kMaxTraces = kMaxBins;                       // every trace opens a bin
-    static constexpr int kMaxTimeStamps = 1'000'000;                  // per channel
-    static constexpr double kBlockMs = 500.0;
-    // Stamps count 50 us ticks; the divisor is the single-precision 0.05.
-    static constexpr double kStampTickMs = static_cast<double>(0.05f);
-    static constexpr float kScansPerMs = 20.0f;
+    static constexpr int kMaxBins = korin::kMaxBins;
+    static constexpr int kMaxTraces = kMaxBins;  // every trace opens a bin
+    static constexpr int kMaxTimeStamps = korin::kMaxTimeStamps;
+    static constexpr double kBlockMs = korin::kBlockMs;
 
     FileReader();
     ~FileReader();
@@ -189,7 +187,7 @@ private:
     // at a trace's first block and remembers the trace start.
     void takeHeader(const pldat::BlockHeaderFields& header, bool forReplay);
     void filterBlock(Filter& f);
-    bool isSelected(int c) const { return ACSelectary[c] == 1; }
+    bool isSelected(int c) const { return ACSelectary[c] != 0; }
     bool selectedChannelShown() const;
     std::int32_t analysedEnd() const;
 
@@ -211,6 +209,7 @@ private:
     std::int32_t analysedEnd_ = 0;  // one past the last block analysed
     std::int32_t historyStart_ = 0;  // offset of selectChAry[c] in its storage
     std::optional<Filter> backFilter_;
+    korin::FullNotices notices_;
 
     // Leading parts of the buffers that may hold non-zero values, so a reset
     // clears only what was written.

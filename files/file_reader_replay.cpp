@@ -6,10 +6,9 @@
 
 #include "acquisition/rounding.h"
 #include "files/file_reader.h"
+#include "processing/series.h"
 
 namespace {
-
-constexpr double kHalfBin = 0.5;
 
 // Sample count of a window edit, kept inside the buffer it counts.
 std::int32_t addClamped(std::int32_t value, std::int64_t delta, std::int32_t max) {
@@ -123,62 +122,31 @@ void FileReader::appendHistory(std::int32_t scans) {
 }
 
 void FileReader::analyse(const pldat::BlockHeaderFields& header) {
-    const double* block = block_.get();
-    detectspike.DetectSpikeBlock(block, Pthre, Mthre, Postthre);
+    detectspike.DetectSpikeBlock(block_.get(), Pthre, Mthre, Postthre);
 
-    // Beyond 48 hours of bins the replay goes on without counting.
+    korin::SpikeBins bins{SpikeData, spikeTime, spikeIndex, kMaxBins};
+    const double blockStart = blockOffsetTime + traceOffsetTime;
     const double bin = std::floor(spikeIndex);
-    if (bin >= 0 && bin < kMaxBins) {
-        const auto b = static_cast<std::int32_t>(bin);
-        for (int c = 0; c < kChannels; ++c) {
-            if (!isSelected(c)) continue;
-            const int sum = SpikeData[c][b] + detectspike.timespikes[c];
-            SpikeData[c][b] = static_cast<std::int16_t>(std::min(sum, static_cast<int>(INT16_MAX)));
-        }
-        spikeIndex = korin::roundHalfEven(spikeIndex + kHalfBin, 2);
-        spikeTime[b] = blockOffsetTime + traceOffsetTime + kBlockMs;
-        binsUsed_ = std::max(binsUsed_, b + 1);
+    if (korin::addBlockToBins(bins, detectspike.timespikes, blockStart + kBlockMs, notices_, ACSelectary)) {
+        binsUsed_ = std::max(binsUsed_, static_cast<std::int32_t>(bin) + 1);
         // Every trace starts a new bin.
         if (header.lastBlock == 1) {
             FreqDrawTiming = true;
-            if (spikeIndex != std::floor(spikeIndex)) spikeIndex = korin::roundHalfEven(spikeIndex + kHalfBin, 2);
+            korin::closeHalfBin(bins);
         } else {
             FreqDrawTiming = !FreqDrawTiming;
         }
     }
 
-    const double blockStart = korin::roundHalfEven((blockOffsetTime + traceOffsetTime) / kStampTickMs);
-    for (int c = 0; c < kChannels; ++c) {
-        const int found = detectspike.timespikes[c];
-        std::int32_t* stamps = TimeStampData[c];
-        int stored = 0;
-        for (int j = 0; j < found && spikeCount[c] + stored < kMaxTimeStamps; ++j, ++stored)
-            stamps[spikeCount[c] + stored] = korin::truncToInt32(blockStart + detectspike.TimeStampData[c][j]);
-        spikeCount[c] += stored;
-        stampsUsed_[c] = std::max(stampsUsed_[c], spikeCount[c]);
-    }
+    korin::TimeStamps stamps{TimeStampData, spikeCount, kMaxTimeStamps};
+    korin::appendTimeStamps(stamps, detectspike, blockStart, notices_);
+    for (int c = 0; c < kChannels; ++c) stampsUsed_[c] = std::max(stampsUsed_[c], spikeCount[c]);
 }
 
 void FileReader::measureEvokedPotential() {
-    if (EpIndex < 0 || EpIndex >= kMaxBins) return;
-    const double* block = block_.get();
-    for (int c = 0; c < kChannels; ++c) {
-        if (!isSelected(c)) continue;
-        const float from = EPline1[c] * kScansPerMs;
-        const float to = EPline2[c] * kScansPerMs;
-        bool any = false;
-        std::int16_t lowest = 0;
-        for (int k = 0; k < kBlockScans; ++k) {
-            const auto at = static_cast<float>(k);
-            if (!(from <= at && at <= to)) continue;
-            const std::int16_t count = korin::truncToInt16(block[kChannels * k + c] / conversionFactor);
-            if (!any || count < lowest) lowest = count;
-            any = true;
-        }
-        if (any) EPAmpData[c][EpIndex] = lowest;
-    }
-    epKeikaTime[EpIndex] = traceOffsetTime;
-    ++EpIndex;
+    korin::EPSeries series{EPAmpData, epKeikaTime, EpIndex, kMaxBins};
+    korin::addEPEntry(series, block_.get(), EPline1, EPline2, korin::CountScale::file(conversionFactor),
+                      traceOffsetTime, notices_, ACSelectary);
     epUsed_ = std::max(epUsed_, EpIndex);
 }
 
