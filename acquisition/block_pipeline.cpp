@@ -4,6 +4,7 @@
 // the buffers allocated at construction; nothing is allocated per block.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/rounding.h"
@@ -66,7 +67,8 @@ double blockStartMs(const Acq& a) {
 // Prints the driver's error text on the console line of the block reads and
 // clears the input task; the run loop ends the run on the 1 returned.
 int failBlock(Acq& a, const char* format) {
-    std::printf(format, a.extendedErrorText().c_str());
+    const std::string text = a.hasInputTask() ? a.extendedErrorText() : "no input task";
+    std::printf(format, text.c_str());
     std::fflush(stdout);
     a.Teisi();
     return 1;

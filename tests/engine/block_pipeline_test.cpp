@@ -286,6 +286,16 @@ TEST_F(PipelineFixture, ReadFailureOnATraceFirstBlockKeepsThePreviousTraceRings)
     EXPECT_EQ(acq->EpIndex, 1);
 }
 
+TEST_F(PipelineFixture, BlockWithoutAnInputTaskFailsWithoutTouchingTheDevice) {
+    startRun(1.0, 1, 1.0);
+    acq->Teisi();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(acq->Kiroku(clock->getRemainingTime()), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error: no input task\n");
+    EXPECT_EQ(driver->count("ReadAnalogF64"), 0);
+    EXPECT_EQ(acq->DrawTyuu, 0);
+}
+
 TEST_F(PipelineFixture, ManualBlockFillsTheRingsWithoutAnyAnalysis) {
     driver->signal = spikeEveryBlock;
     acq->syokikaAry();
