@@ -4,10 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <initializer_list>
+#include <numbers>
 #include <cstdint>
 #include <random>
 #include <vector>
 
+#include "processing/detect_spike.h"
 #include "processing/filter.h"
 
 namespace {
@@ -38,11 +41,25 @@ void reportRealTime(benchmark::State& state) {
         kBlockSeconds * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
-// Arguments: low-pass cut-off (Hz), low-pass switch, high-pass switch.
-void BM_FilterBlock(benchmark::State& state) {
-    const std::vector<double> block = noisyBlock();
-    Filter filter(static_cast<float>(state.range(0)), 1.0f, static_cast<std::int32_t>(state.range(1)),
+void filterModes(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"fc", "LPF", "HPF"});
+    for (int fc : {1000, 2500, 5000, 10000}) b->Args({fc, 1, 0});
+    for (int fc : {1000, 2500, 5000, 10000}) b->Args({fc, 1, 1});
+    b->Args({1000, 0, 1});
+    b->Args({1000, 0, 0});
+    b->Unit(benchmark::kMillisecond);
+}
+
+Filter filterFor(const benchmark::State& state) {
+    return Filter(static_cast<float>(state.range(0)), 1.0f, static_cast<std::int32_t>(state.range(1)),
                   static_cast<std::int32_t>(state.range(2)));
+}
+
+// One block through filterSyori, value by value. Arguments: low-pass cut-off
+// (Hz), low-pass switch, high-pass switch.
+void BM_FilterSyoriBlock(benchmark::State& state) {
+    const std::vector<double> block = noisyBlock();
+    Filter filter = filterFor(state);
     for (auto _ : state) {
         double sum = 0;
         for (int n = 0; n < kScans; ++n)
@@ -51,18 +68,43 @@ void BM_FilterBlock(benchmark::State& state) {
     }
     reportRealTime(state);
 }
-BENCHMARK(BM_FilterBlock)
-    ->ArgNames({"fc", "LPF", "HPF"})
-    ->Args({1000, 0, 1})
-    ->Args({1000, 1, 0})
-    ->Args({2500, 1, 0})
-    ->Args({5000, 1, 0})
-    ->Args({10000, 1, 0})
-    ->Args({1000, 1, 1})
-    ->Args({2500, 1, 1})
-    ->Args({5000, 1, 1})
-    ->Args({10000, 1, 1})
-    ->Args({5000, 0, 0})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FilterSyoriBlock)->Apply(filterModes);
+
+// One block through filterScans, the sixteen channels side by side: what the
+// pipelines use.
+void BM_FilterScansBlock(benchmark::State& state) {
+    const std::vector<double> source = noisyBlock();
+    std::vector<double> block(source.size());
+    Filter filter = filterFor(state);
+    for (auto _ : state) {
+        state.PauseTiming();
+        block = source;
+        state.ResumeTiming();
+        filter.filterScans(block.data(), kScans);
+        benchmark::DoNotOptimize(block.data());
+    }
+    reportRealTime(state);
+}
+BENCHMARK(BM_FilterScansBlock)->Apply(filterModes);
+
+void BM_DetectSpikeBlock(benchmark::State& state) {
+    const std::vector<double> block = noisyBlock();
+    float threshP[kChannels], threshM[kChannels], post[kChannels];
+    for (int c = 0; c < kChannels; ++c) {
+        threshP[c] = 0.055f;
+        threshM[c] = -0.045f;  // 4.5 SD of the noise: real spikes and a few noise crossings
+        post[c] = 0.5f;
+    }
+    DetectSpike detector;
+    for (auto _ : state) {
+        detector.DetectSpikeBlock(block.data(), threshP, threshM, post);
+        benchmark::DoNotOptimize(detector.timespikes);
+    }
+    int spikes = 0;
+    for (int c = 0; c < kChannels; ++c) spikes += detector.timespikes[c];
+    state.counters["spikes"] = spikes;
+    reportRealTime(state);
+}
+BENCHMARK(BM_DetectSpikeBlock)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

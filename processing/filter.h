@@ -9,6 +9,7 @@
 class Filter {
 public:
     static constexpr int kChannels = 16;
+    static constexpr int kMaxSubSteps = 8;
 
     // Low-pass cut-off (Hz), high-pass cut-off (Hz), low-pass switch, high-pass switch.
     Filter(float syuuhasuu1, float syuuhasuuH1, std::int32_t LPF1, std::int32_t HPF1);
@@ -18,6 +19,11 @@ public:
 
     // Filters one sample of channel i (0..15); calls for one channel come in time order.
     double filterSyori(std::int32_t i, double data);
+
+    // Filters `scans` scans of a block interleaved by scan (16 values each) in
+    // place; the same results as filterSyori scan by scan, channel 0 to 15, but
+    // with the channels processed side by side.
+    void filterScans(double* block, int scans);
 
     // Whether any stage is on; callers skip filterSyori entirely when not.
     bool isOn() const { return LPF != 0 || HPF != 0; }
@@ -39,10 +45,6 @@ public:
     int subSteps = 1;  // low-pass sub-steps per sample (1, 2, 4 or 8)
 
 private:
-    // One forward-integrated low-pass sub-step with input u.
-    void lowPassStep(std::int32_t i, double u);
-    // The N - 1 sub-steps on inputs interpolated between the previous sample and d.
-    void lowPassInterpolated(std::int32_t i, double d);
     // Low-pass of one sample; returns the output state before the final sub-step.
     double lowPass(std::int32_t i, double d);
     // High-pass of one sample; returns its output y.
