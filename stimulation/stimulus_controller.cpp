@@ -40,11 +40,16 @@ bool StimulusController::PulsePost0Check() const {
 }
 
 std::string StimulusController::startProblem(bool manual) const {
+    // Lengths and signs first: an oversized pattern is held cut short, so its
+    // last sample says nothing about its Post.
+    if (manual) {
+        if (auto problem = stim::programProblem(program(kManual)); !problem.empty()) return problem;
+    } else {
+        for (int step : {kStep1, kStep2})
+            if (stepEnabled_[step])
+                if (auto problem = stim::programProblem(program(step)); !problem.empty()) return problem;
+    }
     if (PulsePost0Check()) return manual ? stim::kPostZeroMessageManual : stim::kPostZeroMessage;
-    if (manual) return stim::programProblem(program(kManual));
-    for (int step : {kStep1, kStep2})
-        if (stepEnabled_[step])
-            if (auto problem = stim::programProblem(program(step)); !problem.empty()) return problem;
     return {};
 }
 

@@ -21,6 +21,9 @@ public:
     using int32 = daqmx::int32;
     using TaskHandle = daqmx::TaskHandle;
 
+    // Tasks it creates are numbered from here, clear of handles a test sets itself.
+    static constexpr std::intptr_t kFirstTask = 101;
+
     struct Failure {
         int32 status;
         int fromCall;  // 1-based: calls before this one succeed
@@ -70,7 +73,7 @@ public:
         digital_.clear();
         writeHook_ = nullptr;
         lastError_.clear();
-        tasks_ = 0;
+        tasks_ = kFirstTask - 1;
     }
 
     int32 DAQmxCreateTask(const char*, TaskHandle* handle) override {
@@ -182,5 +185,5 @@ private:
     std::vector<std::uint32_t> digital_;
     std::function<void()> writeHook_;
     std::string lastError_;
-    std::intptr_t tasks_ = 0;
+    std::intptr_t tasks_ = kFirstTask - 1;
 };

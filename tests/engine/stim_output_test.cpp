@@ -212,8 +212,8 @@ TEST_F(StimOutputTest, StopOnlyKeepsTheTask) {
 TEST_F(StimOutputTest, RoutingWritesWord786ForElectrode3OnS1ThroughAFreshTask) {
     EXPECT_EQ(acq->POTask(), 0);
     EXPECT_EQ(driver->calls(),
-              (std::vector<std::string>{"CreateTask", "CreateDOChan t1 Dev1/port0/line0:9 '' 1", "StartTask t1",
-                                        "WriteDigitalU32 t1 1 1 10 0 786", "StopTask t1", "ClearTask t1"}));
+              (std::vector<std::string>{"CreateTask", "CreateDOChan t101 Dev1/port0/line0:9 '' 1", "StartTask t101",
+                                        "WriteDigitalU32 t101 1 1 10 0 786", "StopTask t101", "ClearTask t101"}));
 }
 
 TEST_F(StimOutputTest, RoutingWordPutsS2InTheUpperFiveLines) {
@@ -228,7 +228,7 @@ TEST_F(StimOutputTest, RoutingFailurePrintsReleasesTheTaskAndStillReturnsZero) {
     EXPECT_EQ(acq->POTask(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error: CreateDOChan failed\n");
     EXPECT_EQ(driver->count("WriteDigitalU32"), 0);
-    EXPECT_EQ(driver->count("ClearTask t1"), 1);
+    EXPECT_EQ(driver->count("ClearTask t101"), 1);
 }
 
 TEST_F(StimOutputTest, RoutingWithoutATaskTouchesNoHandle) {
