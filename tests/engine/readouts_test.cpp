@@ -12,11 +12,6 @@ const std::int16_t kCounts[] = {20, 0};
 const double kEndTimes[] = {1000.0, 2000.0};
 const korin::BinsView kBins{kCounts, kEndTimes, 1.5};
 
-TEST(PlotMapping, PointsLandWhereTheAnalysisViewDrawsThem) {
-    EXPECT_EQ(korin::plotX(1000.0, kView), 100.0);
-    EXPECT_EQ(korin::plotY(20.0, kView), 80.0);
-}
-
 TEST(SpikeRateReadout, PointerFivePixelsAwayInXAndYStillHits) {
     const korin::PointerReadout r = korin::getRecFreqSpikeZahyou(kBins, kView, 105, 85);
     ASSERT_TRUE(r.hit());
