@@ -2,3 +2,4 @@
 #pragma once
 
 int cliDevices(int argc, char** argv);
+int cliInfo(int argc, char** argv);

@@ -1,5 +1,6 @@
 // korin16-cli: the engine without a window. Subcommands:
 //   devices   list the drivers, open the input task and summarise one 500 ms block
+//   info      describe a recording file
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +19,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: korin16-cli <command>\n"
                  "commands:\n"
-                 "  devices   list the data-acquisition drivers and read one 500 ms block from Dev1\n");
+                 "  devices   list the data-acquisition drivers and read one 500 ms block from Dev1\n"
+                 "  info FILE [--json]   describe a recording (.pldat) and any problem with it\n");
     return 2;
 }
 
@@ -70,6 +72,7 @@ int main(int argc, char** argv) {
     };
     static constexpr Command kCommands[] = {
         {"devices", cliDevices},
+        {"info", cliInfo},
     };
     for (const Command& c : kCommands)
         if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
