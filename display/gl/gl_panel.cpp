@@ -1,0 +1,25 @@
+#include "display/gl/gl_panel.h"
+
+#include <QSurfaceFormat>
+
+namespace {
+
+constexpr int kDepthBits = 16;
+
+}  // namespace
+
+GlPanel::GlPanel(QWidget* parent) : QOpenGLWidget(parent) {
+    QSurfaceFormat f = format();
+    f.setRedBufferSize(8);
+    f.setGreenBufferSize(8);
+    f.setBlueBufferSize(8);
+    f.setAlphaBufferSize(8);
+    f.setDepthBufferSize(kDepthBits);
+    f.setStencilBufferSize(0);
+    setFormat(f);
+}
+
+void GlPanel::paintGL() {
+    prepareFrame();
+    renderFrame(frame_, submission_);
+}

@@ -1,0 +1,135 @@
+#include "display/gl/sixteen_channel_view.h"
+
+#include <QMenu>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+#include "display/cell_layout.h"
+#include "display/sixteen_channel_frame.h"
+
+SixteenChannelView::SixteenChannelView(const ViewColors& colors, QWidget* parent)
+    : GlPanel(parent), colors_(colors) {
+    setObjectName(QStringLiteral("panelRawData1"));
+}
+
+void SixteenChannelView::setLiveSource(const AcquisitionNI* acquisition) {
+    if (acquisition == nullptr) {
+        live_ = nullptr;
+        return;
+    }
+    live_ = [acquisition] { return liveSnapshot(*acquisition); };
+}
+
+bool SixteenChannelView::liveDataShown() const {
+    return live_ && live_().DrawTyuu;
+}
+
+bool SixteenChannelView::replayDataShown() const {
+    return replay_ && replay_().DrawTyuu;
+}
+
+void SixteenChannelView::build(Shown what) {
+    switch (what) {
+    case Shown::Live:
+        buildChartFrame(frame(), settings, colors_, live_ ? live_() : ChartSnapshot{}, width(), height(), true);
+        break;
+    case Shown::Replay:
+        buildChartFrame(frame(), settings, colors_, replay_ ? replay_() : ChartSnapshot{}, width(), height(), false);
+        break;
+    case Shown::Nothing:
+    case Shown::Empty:
+        what = Shown::Empty;
+        buildWakuFrame(frame(), settings, colors_, width(), height());
+        break;
+    }
+    shown_ = what;
+}
+
+void SixteenChannelView::DrawChart() {
+    build(Shown::Live);
+    showFrame();
+    if (hooks_.afterLiveFrame) hooks_.afterLiveFrame();
+}
+
+void SixteenChannelView::DrawChartLoad() {
+    build(Shown::Replay);
+    showFrame();
+    if (hooks_.afterReplayFrame) hooks_.afterReplayFrame();
+}
+
+void SixteenChannelView::DrawWaku() {
+    build(Shown::Empty);
+    showFrame();
+}
+
+void SixteenChannelView::prepareFrame() {
+    if (PaintTatiagari) {
+        if (Paint16ChFirst) {
+            Paint16ChFirst = false;
+            build(Shown::Empty);
+        }
+        return;
+    }
+    // After start-up a paint shows the current picture at the panel's current
+    // size: a resize rebuilds it from the same source without a new frame's side effects.
+    if (shown_ == Shown::Nothing || frame().recipe.width != width() || frame().recipe.height != height())
+        build(shown_);
+}
+
+void SixteenChannelView::panelRawData1_MouseClick(int x, int y) {
+    if (menu_ != nullptr && menu_->isVisible()) menu_->hide();
+    const CellGrid grid = cellGrid(arrayTypeFromText(settings.UIType), width(), height());
+    const int index = channelAtPoint(grid, x, y);
+    settings.selectChannel(index);
+    emit channelSelected(index);
+
+    if (!ReplayMode && liveDataShown()) {
+        sizechange = true;
+        DrawChart();
+    } else if (ReplayMode && replayDataShown()) {
+        DrawChartLoad();
+        sizechange = true;
+        if (hooks_.DrawSelectCh) hooks_.DrawSelectCh();
+        if (hooks_.DrawFreqSelectCh) hooks_.DrawFreqSelectCh();
+    } else {
+        DrawWaku();
+        if (hooks_.DrawSelectChWaku) hooks_.DrawSelectChWaku();
+        if (hooks_.DrawSelectFreqChWaku) hooks_.DrawSelectFreqChWaku();
+    }
+}
+
+void SixteenChannelView::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    panelRawData1_MouseClick(p.x(), p.y());
+    if (event->button() == Qt::RightButton && menu_ != nullptr) menu_->popup(event->globalPosition().toPoint());
+    event->accept();
+}
+
+void SixteenChannelView::comboduration_SelectedIndexChanged(int item) {
+    settings.comboduration_SelectedIndexChanged(item);
+    redrawAfterAxisChange();
+}
+
+void SixteenChannelView::combovoltage_SelectedIndexChanged(int item) {
+    settings.combovoltage_SelectedIndexChanged(item);
+    redrawAfterAxisChange();
+}
+
+void SixteenChannelView::redrawAfterAxisChange() {
+    if (Tatiagari || !dataShown()) return;
+    if (ReplayMode) {
+        DrawChartLoad();
+    } else {
+        DrawChart();
+    }
+}
+
+SixteenChannelView* installSixteenChannelView(QWidget* placeholder, const ViewColors& colors) {
+    auto* view = new SixteenChannelView(colors, placeholder);
+    view->setObjectName(placeholder->objectName() + QStringLiteral("View"));
+    auto* layout = new QVBoxLayout(placeholder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(view);
+    return view;
+}
