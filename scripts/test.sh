@@ -15,3 +15,12 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORIN16_GUI=OFF -DKORIN16_BE
 cmake --build build-asan -j"$(nproc)" --target korin16_engine_tests korin16-cli
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
    ctest --output-on-failure -j2 --timeout 600)
+
+if command -v clang++ >/dev/null; then
+  echo "== Recording file reader under libFuzzer (60 s)"
+  cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++
+  cmake --build build-fuzz -j"$(nproc)"
+  rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
+  build-fuzz/make_fuzz_seeds build-fuzz/corpus
+  (cd build-fuzz && ./file_reader_fuzz -max_total_time=60 -max_len=65536 -timeout=30 -rss_limit_mb=4096 corpus)
+fi

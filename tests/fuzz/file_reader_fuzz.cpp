@@ -1,0 +1,77 @@
+// libFuzzer target: arbitrary bytes as a recording file, through open, read
+// and a few replay steps forward and back. A crash or sanitizer report is a bug.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "files/file_reader.h"
+
+namespace {
+
+// One reader for the whole run: its buffers are large and a new file resets it.
+FileReader& reader() {
+    static FileReader r;
+    return r;
+}
+
+// The input as a file the reader can open by path, kept in memory.
+class MemoryFile {
+public:
+    MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("pldat", 0)) {
+        for (std::size_t done = 0; fd_ >= 0 && done < size;) {
+            const ssize_t n = ::write(fd_, data + done, size - done);
+            if (n <= 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    ~MemoryFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    bool ok() const { return fd_ >= 0; }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    MemoryFile file(data, size);
+    if (!file.ok()) return 0;
+    FileReader& r = reader();
+    if (!r.open(file.path()) || !r.read()) {
+        r.readData();
+        r.backBlock();
+        return 0;
+    }
+    // The last input bytes steer the window and the steps, so they are fuzzed too.
+    const std::uint8_t steer = size > 0 ? data[size - 1] : 0;
+    r.syokika();
+    r.readThresholdData();
+    r.syokika();
+    if (steer & 1) r.setFilter(2000.0f, 10.0f, 1, 1);
+    r.KaisiPoint = (steer & 2) ? 5000 : 0;
+    r.OwariPoint = (steer & 4) ? 7500 : 10000;
+    r.selectch = steer % 16;
+    r.tracefrom1 = 1;
+    r.traceto1 = r.TraceMax;
+    r.msfrom1 = 0;
+    r.msto1 = static_cast<std::int32_t>(steer) * 40;
+    r.setLastReplayBlock();
+    for (int i = 0; i < 3 && !r.isLastBlockReplay(); ++i) {
+        r.readHeader();
+        r.readData();
+    }
+    if (r.backBlock() == 1) {
+        r.readHeader();
+        r.backSkip();
+    }
+    r.readData();
+    r.getKeikaTimeSec();
+    r.Close();
+    return 0;
+}
