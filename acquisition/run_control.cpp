@@ -1,0 +1,543 @@
+#include "acquisition/run_control.h"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <thread>
+
+#include "acquisition/acquisition_ni.h"
+#include "acquisition/rounding.h"
+#include "acquisition/timer.h"
+#include "app/logic/alert_messages.h"
+#include "app/logic/number_text.h"
+#include "files/settings_summary.h"
+#include "processing/filter.h"
+#include "processing/filter_selectors.h"
+#include "processing/thresholds.h"
+#include "stimulation/stimulus_controller.h"
+
+using korin::RunState;
+namespace alerts = korin::alerts;
+
+namespace {
+
+constexpr int kDCOffsetBlocks = 11;
+constexpr int kFilterPrimingReads = 3;  // 150 ms through the new filter
+constexpr int kThresholdBlock = 4;      // thresholds after the trace's first 2 s
+constexpr float kShortestCountdown = 0.5f;
+
+// Handlers never let an exception escape into the window's event loop.
+template <typename F>
+void guarded(F&& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        std::printf("%s\n", e.what());
+        std::fflush(stdout);
+    }
+}
+
+}  // namespace
+
+RunControl::RunControl(AcquisitionNI& acquisition, StimulusController& stimulus, RunWindow& window,
+                       korin::ChannelLevels& levels)
+    : acq_(acquisition), stim_(stimulus), window_(window), levels_(levels) {
+    stim_.setStopInProgress([this] { return StopTyuu.load() != 0; });
+}
+
+RunControl::~RunControl() {
+    if (runActive_) finishMethod();
+}
+
+void RunControl::applyState(RunState state) {
+    const korin::RunFlagChanges changes = korin::flagChangesFor(state);
+    PlayTyuu = korin::applyFlagChange(changes.PlayTyuu, PlayTyuu);
+    StopTyuu = korin::applyFlagChange(changes.StopTyuu, StopTyuu);
+    PauseTyuu = korin::applyFlagChange(changes.PauseTyuu, PauseTyuu);
+    window_.applyRunState(state, rectf != 0);
+}
+
+void RunControl::alertStopped(const std::string& message) {
+    StopTyuuDisable();
+    window_.ShowAlertForm(message);
+}
+
+// --- Handlers ---
+
+bool RunControl::manualStimulationRunning() const { return window_.text(RunText::ManualButton) != kStartStim; }
+
+void RunControl::resumeFromPause() {
+    if (manualStimulationRunning()) return;
+    window_.setManualButtonEnabled(false);
+    window_.setText(RunText::ManualButton, kStartStim);
+    PlayTyuu = 1;
+    PauseTyuu = 0;
+    PlayTyuuDisable();
+    if (inLoop_) resumeRequested_ = true;
+}
+
+void RunControl::toolStripButtonPlay_Click() {
+    guarded([&] {
+        acq_.pldatExportOn = 0;
+        rectf = 0;
+        if (PauseTyuu) {
+            resumeFromPause();
+            return;
+        }
+        if (runActive_) return;  // gated off while running; a stray click must not start a second run
+        PlayTyuu = 1;
+        PauseTyuu = 0;
+        PlayTyuuDisable();
+        AcquisitionSetUp();
+    });
+}
+
+void RunControl::toolStripButtonRec_Click() {
+    guarded([&] {
+        rectf = 1;
+        if (PauseTyuu) {
+            resumeFromPause();
+            return;
+        }
+        if (runActive_) return;
+        PlayTyuu = 1;
+        PauseTyuu = 0;
+        acq_.pldatExportOn = window_.text(RunText::DataFormat) == kDataFormatPellor ? 1 : 0;
+        if (window_.text(RunText::OutputFolder).empty()) {
+            rectf = 0;
+            alertStopped(alerts::kNoOutputFolder);
+            return;
+        }
+        PlayTyuuDisable();
+        AcquisitionSetUp();
+    });
+}
+
+void RunControl::toolStripButtonPause_Click() {
+    guarded([&] {
+        stim_.notePause();
+        PauseTyuuDisable();
+    });
+}
+
+void RunControl::toolStripButtonStop_Click() {
+    guarded([&] { StopTyuuDisable(); });
+}
+
+void RunControl::buttonMNL_Click() {
+    guarded([&] {
+        if (!manualStimulationRunning()) {
+            // Checked only when starting: "Stop Stim" must always stop.
+            if (stim_.PulsePost0Check()) {
+                window_.ShowAlertForm(alerts::kLastPulsePostManual);
+                return;
+            }
+            setManualAcquisition();
+        } else {
+            stim_.stopManualStim();
+        }
+    });
+}
+
+// --- Set-up ---
+
+bool RunControl::validateAndReadSettings(double& repeat) {
+    using korin::parseDouble;
+    std::optional<double> seconds = parseDouble(window_.text(RunText::Seconds));
+    if (!seconds) {
+        alertStopped(alerts::kNumericalValue);
+        return false;
+    }
+    const double secondsRounded = korin::roundHalfEven(*seconds, 1);
+    window_.setText(RunText::Seconds, korin::defaultNumberText(secondsRounded));
+
+    std::optional<double> hours = parseDouble(window_.text(RunText::Hours));
+    std::optional<double> minutes = parseDouble(window_.text(RunText::Minutes));
+    std::optional<double> inHours = parseDouble(window_.text(RunText::IntervalHours));
+    std::optional<double> inMinutes = parseDouble(window_.text(RunText::IntervalMinutes));
+    std::optional<double> inSeconds = parseDouble(window_.text(RunText::IntervalSeconds));
+    std::optional<double> traces = parseDouble(window_.text(RunText::Repeat));
+    if (!hours || !minutes || !inHours || !inMinutes || !inSeconds || !traces) {
+        alertStopped(alerts::kNumericalValue);
+        return false;
+    }
+    goukeiZikann = static_cast<float>(*hours) * 3600.0f + static_cast<float>(*minutes) * 60.0f +
+                   static_cast<float>(secondsRounded);
+    intervalAll = static_cast<float>(*inHours) * 3600.0f + static_cast<float>(*inMinutes) * 60.0f +
+                  static_cast<float>(*inSeconds);
+    tracetimems = korin::roundHalfEven(static_cast<double>(goukeiZikann) * 1000.0, 2);
+    repeat = std::trunc(*traces);
+    if (repeat >= 2 && intervalAll - goukeiZikann <= 0) {
+        alertStopped(alerts::kIntervalNotLongerThanTrace);
+        return false;
+    }
+    for (int step : {StimulusController::kStep1, StimulusController::kStep2}) {
+        if (!window_.stepEnabled(step)) continue;
+        PulseParameters& program = stim_.program(step);
+        for (int f : {PulseParameters::kS1, PulseParameters::kS2})
+            if (program.incrementsByRep(f) && !program.parseAutoIncrement(f)) {
+                alertStopped(alerts::kNumericalValue);
+                return false;
+            }
+    }
+    return true;
+}
+
+void RunControl::abandonSetUp() {
+    stim_.finishRun();
+    acq_.Teisi();
+    acq_.fileclose();
+    if (eventPumpUp_) window_.terminateEventPump();
+    eventPumpUp_ = false;
+    runActive_ = false;
+    StopTyuuDisable();
+}
+
+bool RunControl::openRecordingFiles() {
+    StartDateTime start{acq_.timer->getYear(), acq_.timer->getMonth(), acq_.timer->getDay(), 0, 0, 0, 0};
+    const std::int32_t ms = acq_.timer->getMsecStartTime();
+    start.hour = ms / 3'600'000;
+    start.minute = ms / 60'000 % 60;
+    start.second = ms / 1000 % 60;
+    start.millisecond = ms % 1000;
+    const std::string stamp = timeStampText(start);
+    const std::string folder = window_.text(RunText::OutputFolder);
+    const std::string added = window_.text(RunText::AddText);
+
+    dataPath_.clear();
+    if (acq_.pldatExportOn) {
+        if (acq_.fileopen(recordingFilePath(folder, stamp, added)) != 0) {
+            std::printf("%s %s\n", kRecordingFileNotCreated, acq_.file.errorText().c_str());
+            std::fflush(stdout);
+            abandonSetUp();
+            window_.ShowAlertForm(kRecordingFileNotCreated);
+            return false;
+        }
+        dataPath_ = acq_.file.path();
+    }
+
+    SettingsSummary summary;
+    summary.start = start;
+    summary.repeat = window_.text(RunText::Repeat);
+    summary.hours = window_.text(RunText::Hours);
+    summary.minutes = window_.text(RunText::Minutes);
+    summary.seconds = window_.text(RunText::Seconds);
+    summary.intervalHours = window_.text(RunText::IntervalHours);
+    summary.intervalMinutes = window_.text(RunText::IntervalMinutes);
+    summary.intervalSeconds = window_.text(RunText::IntervalSeconds);
+    summary.inputRange = window_.text(RunText::InputRange);
+    summary.highpass = window_.text(RunText::Highpass);
+    summary.lowpass = window_.text(RunText::Lowpass);
+    summary.conversionFactor = 1.0 / acq_.shortRate;
+    summaryPath_ = settingsFilePath(folder, stamp, added);
+    std::string why;
+    if (!appendSettingsSummary(summaryPath_, summary, &why)) {
+        std::printf("file open error\n");
+        std::fflush(stdout);
+        abandonSetUp();
+        return false;
+    }
+    return true;
+}
+
+bool RunControl::measureDCOffset() {
+    acq_.syokikaAry();
+    for (int block = 0; block < kDCOffsetBlocks; ++block) {
+        if (acq_.DCData(block == kDCOffsetBlocks - 1) != 0) {
+            finishMethod();
+            window_.ShowAlertForm(alerts::kSamplingError);
+            return false;
+        }
+        window_.pollEvents();
+    }
+    korin::DCOffsetKeisann(acq_.chAry, acq_.dcOffsetValue);
+    return true;
+}
+
+void RunControl::installFilter() {
+    korin::SwitchReading lpfNone = korin::isFilterComboBoxNoneLPF(window_.text(RunText::Lowpass));
+    window_.setText(RunText::Lowpass, lpfNone.text);
+    korin::SwitchReading hpfNone = korin::isFilterComboBoxNoneHPF(window_.text(RunText::Highpass));
+    window_.setText(RunText::Highpass, hpfNone.text);
+    LPF = lpfNone.none ? 0 : 1;
+    HPF = hpfNone.none ? 0 : 1;
+    korin::ValueReading lpf = korin::getFilterComboBoxValueLPF(window_.text(RunText::Lowpass));
+    if (LPF) window_.setText(RunText::Lowpass, lpf.text);
+    korin::ValueReading hpf = korin::getFilterComboBoxValueHPF(window_.text(RunText::Highpass));
+    if (HPF) window_.setText(RunText::Highpass, hpf.text);
+    acq_.setFilter(lpf.value, hpf.value, LPF, HPF);
+}
+
+void RunControl::AcquisitionSetUp() {
+    window_.applyEnterBackColor();
+    if (stim_.PulsePost0Check()) {
+        alertStopped(alerts::kLastPulsePostRun);
+        return;
+    }
+    double repeat = 0;
+    if (!validateAndReadSettings(repeat)) return;
+    const float gap = std::max(0.0f, intervalAll - goukeiZikann);
+
+    const StartDateTime start = localNow();
+    acq_.timer = std::make_shared<Timer>(goukeiZikann, repeat, intervalAll, gap);
+    acq_.timer->setStartDateTime(start.year, start.month, start.day, start.hour, start.minute, start.second,
+                                 start.millisecond);
+
+    acq_.setPOch(AcquisitionNI::kNoElectrode, AcquisitionNI::kNoElectrode);
+    stim_.poTaskStimChSelect();
+
+    acq_.syokika();
+    acq_.setInputRange(korin::parseDouble(window_.text(RunText::InputRange)).value_or(2000.0));
+    if (acq_.KidouNi() != 0) {
+        alertStopped(alerts::kDeviceSetupIncomplete);
+        return;
+    }
+    runActive_ = true;
+    PlayTyuuDisable();
+
+    manualPath_.clear();
+    if (rectf && !openRecordingFiles()) return;
+
+    std::vector<std::uint8_t> order;
+    const bool step1 = window_.stepEnabled(StimulusController::kStep1);
+    const bool step2 = window_.stepEnabled(StimulusController::kStep2);
+    if (step1) order.push_back(StimulusController::kStep1);
+    if (step2) order.push_back(StimulusController::kStep2);
+    acq_.timer->setMaxStepNum(static_cast<std::int32_t>(order.size()));
+    acq_.timer->setStep(std::move(order));
+
+    KyuusiTyuu = 0;
+    IntervalTime = getIntervalAll(repeat);
+
+    stim_.setStepsEnabled(step1, step2);
+    stim_.setTraceTimeMs(tracetimems);
+    stim_.getStimPatternArray();
+    stim_.poTaskStimChSelect();
+
+    if (!window_.initEventPump()) {
+        std::printf("Can't initialize GLFW\n");
+        std::fflush(stdout);
+        abandonSetUp();
+        return;
+    }
+    eventPumpUp_ = true;
+
+    if (!measureDCOffset()) return;
+    if (StopTyuu) {
+        finishMethod();
+        return;
+    }
+    installFilter();
+    if ((LPF || HPF) && acq_.readonly(kFilterPrimingReads) != 0) {
+        finishMethod();
+        window_.ShowAlertForm(alerts::kSamplingError);
+        return;
+    }
+    acq_.setEP(levels_.EPThreshAry1, levels_.EPThreshAry2);
+    acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry);
+    TimerStart();
+}
+
+// --- The loop ---
+
+void RunControl::TimerStart() {
+    if (acq_.timer->getnowtrace() != 0) {
+        PlayTyuuDisable();
+        stim_.getStimPatternArray();
+        stim_.poTaskStimChSelect();
+    }
+    acq_.first = 1;
+    stim_.StimTimer_Tick_First();  // pause catch-up, then the input (with the stimulus) restarts
+    KyuusiTyuu = 0;
+    if (!inLoop_) AcquisitionLoop();
+}
+
+bool RunControl::recordingPass() {
+    Timer& clock = *acq_.timer;
+    if (clock.getTime() == 0 && clock.getnowtrace() != 0) clock.setTraceOffsetMsec(clock.getKeikaTime());
+    const int result = acq_.Kiroku(clock.getRemainingTime());
+    if (result != 0) {
+        finishMethod();
+        window_.ShowAlertForm(result == AcquisitionNI::kFileWriteFailed ? kRecordingFileNotWritten
+                                                                          : alerts::kSamplingError);
+        return false;
+    }
+    clock.Plus500ms();
+    clock.Plusblock();
+    if (clock.getnowblock() == kThresholdBlock) {
+        korin::thresholdKeisann(acq_.chAry, korin::kLiveThresholdSamples, levels_.yMThreshAry,
+                                levels_.yPThreshAry, levels_.PostAry);
+        acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry);
+    }
+    window_.setText(RunText::LabelTrace, traceHyouzi(static_cast<int>(clock.getnowtrace()) + 1));
+    window_.setText(RunText::LabelRemaining, clock.getTimeRemaining());
+    IntervalTime = static_cast<float>(korin::roundHalfEven(IntervalTime - 0.5, 1));
+    window_.setText(RunText::LabelInterval, getIntervalRemaining());
+    return true;
+}
+
+bool RunControl::intervalPass() {
+    IntervalTime = static_cast<float>(korin::roundHalfEven(IntervalTime - 0.5, 1));
+    window_.setText(RunText::LabelInterval, getIntervalRemaining());
+    if (acq_.readonly(AcquisitionNI::kReadsPerBlock) != 0) {
+        finishMethod();
+        window_.ShowAlertForm(alerts::kSamplingError);
+        return false;
+    }
+    return true;
+}
+
+void RunControl::AcquisitionLoop() {
+    inLoop_ = true;
+    Timer& clock = *acq_.timer;
+    while (true) {
+        if (resumeRequested_.exchange(false)) TimerStart();
+        if (StopTyuu) {
+            finishMethod();
+            break;
+        }
+        if (PauseTyuu) {
+            pausedWait();
+            if (!runActive_) break;
+            continue;  // resumed: the next pass carries the resume out
+        }
+        if (IntervalTime <= 0) {
+            KyuusiTyuu = 0;
+            IntervalTime = getIntervalAll(clock.getTraceMax() - clock.getnowtrace());
+            if (stim_.StimOnOff) stim_.StimOutPut();
+        }
+        if (!KyuusiTyuu) {
+            if (!recordingPass()) break;
+        } else if (!intervalPass()) {
+            break;
+        }
+        if (!PauseTyuu && !KyuusiTyuu) window_.DrawChart();
+        if (!KyuusiTyuu && clock.getRemainingTime() <= 0) {
+            const int finishedTrace = static_cast<int>(clock.getnowtrace());
+            clock.PlusTrace();
+            clock.PlusStep();
+            if (onTraceEnd) onTraceEnd(finishedTrace);
+            if (clock.getRemainingTrace() <= 0) {
+                window_.setText(RunText::LabelInterval, "00:00:00");
+                finishMethod();
+                break;
+            }
+            acq_.StimStop = 1;
+            clock.ResetTimer();
+            acq_.first = 1;
+            KyuusiTyuu = 1;
+            if (stim_.StimOnOff) {
+                stim_.getStimPatternArray();
+                stim_.poTaskStimChSelect();
+            }
+            window_.setPauseButtonsEnabled(true);
+        }
+        clock.PlusKeikaTime();
+        window_.pollEvents();
+    }
+    inLoop_ = false;
+}
+
+void RunControl::pausedWait() {
+    acq_.TeisiStoponly();
+    stim_.pauseOutput();
+    if (KyuusiTyuu) {
+        window_.setManualButtonEnabled(true);
+        IntervalTime = getIntervalAll(acq_.timer->getTraceMax() - acq_.timer->getnowtrace());
+    }
+    while (PauseTyuu) {
+        window_.pollEvents();
+        if (stim_.stimStop) window_.setText(RunText::ManualButton, kStartStim);
+    }
+    if (StopTyuu || !resumeRequested_) finishMethod();
+}
+
+void RunControl::finishMethod() {
+    if (!runActive_) return;  // the end of a run happens exactly once
+    runActive_ = false;
+    stim_.finishRun();
+    window_.endSelectedRendering();
+    if (eventPumpUp_) window_.terminateEventPump();
+    eventPumpUp_ = false;
+    acq_.Teisi();
+    // Closed whatever the record flag says now: a file that is open is always closed.
+    acq_.fileclose();
+    acq_.filecloseManual();
+    resumeRequested_ = false;
+    StopTyuuDisable();
+}
+
+// --- Manual stimulation ---
+
+void RunControl::setManualAcquisition() {
+    acq_.syokikaAry();
+    const std::int32_t length = stim_.manualPatternLength();
+    if (length <= 0) return;
+    manualPath_.clear();
+    if (rectf) {
+        const StartDateTime now = localNow();
+        Timer clock(0, 0, 0, 0);
+        clock.setStartDateTime(now.year, now.month, now.day, now.hour, now.minute, now.second, now.millisecond);
+        const int lengthMs = static_cast<int>(static_cast<double>(length) * static_cast<double>(0.05f));
+        if (acq_.pldatExportOn) {
+            const std::string path = ::manualFilePath(window_.text(RunText::OutputFolder), timeStampText(now),
+                                                      window_.text(RunText::AddText));
+            if (acq_.fileopenManual(path, lengthMs / 500 + 1, lengthMs, clock) != 0) {
+                window_.ShowAlertForm(kRecordingFileNotCreated);
+                return;
+            }
+            manualPath_ = acq_.fileM.path();
+        }
+    }
+    if (!stim_.startManualStim()) {
+        acq_.filecloseManual();
+        return;
+    }
+    window_.setText(RunText::ManualButton, kStopStim);
+    ManualLoop();
+}
+
+void RunControl::ManualLoop() {
+    while (!stim_.stimStop) {
+        if (StopTyuu) {  // Stop ends the stimulation first, then the run
+            stim_.stopManualStim();
+            break;
+        }
+        if (KyuusiTyuu) {
+            const int result = acq_.manualKiroku();
+            if (result != 0) {
+                stim_.stopManualStim();
+                finishMethodManual();
+                window_.ShowAlertForm(result == AcquisitionNI::kFileWriteFailed ? kRecordingFileNotWritten
+                                                                                  : alerts::kSamplingError);
+                return;
+            }
+            if (PauseTyuu) window_.DrawChart();
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        // Pumped so that "Stop Stim" and Stop work while a long pattern plays.
+        window_.pollEvents();
+    }
+    finishMethodManual();
+}
+
+void RunControl::finishMethodManual() {
+    acq_.TeisiStoponly();
+    acq_.filecloseManual();
+}
+
+// --- Texts ---
+
+float RunControl::getIntervalAll(double repeat) const {
+    if (static_cast<long long>(repeat) == 1) return goukeiZikann >= 1.0f ? goukeiZikann : kShortestCountdown;
+    return intervalAll;
+}
+
+std::string RunControl::getIntervalRemaining() const { return Timer::formatHms(IntervalTime); }
+
+std::string RunControl::traceHyouzi(int trace) {
+    std::string digits = std::to_string(trace);
+    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+    return digits;
+}

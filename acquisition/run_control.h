@@ -1,0 +1,116 @@
+// The record mode's run control: the Play, Record, Pause, Stop and manual
+// stimulation handlers, the validation and set-up of a run, the run loop that
+// records trace after trace with intervals between them, the paused wait and
+// the end of a run. It runs on the window's thread and drives the window only
+// through RunWindow, so it runs the same in the window, in tests and headless.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "acquisition/channel_levels.h"
+#include "acquisition/run_window.h"
+#include "app/logic/run_gating.h"
+#include "files/file_naming.h"
+
+class AcquisitionNI;
+class StimulusController;
+
+class RunControl {
+public:
+    static constexpr const char* kDataFormatPellor = "Pellor (16 bit)";
+    static constexpr const char* kStartStim = "Start Stim";
+    static constexpr const char* kStopStim = "Stop Stim";
+    static constexpr const char* kRecordingFileNotCreated = "The recording file could not be created.";
+    static constexpr const char* kRecordingFileNotWritten =
+        "The recording has stopped: the data file could not be written.";
+
+    RunControl(AcquisitionNI& acquisition, StimulusController& stimulus, RunWindow& window,
+               korin::ChannelLevels& levels);
+    ~RunControl();
+
+    // --- Handlers (record mode) ---
+    void toolStripButtonPlay_Click();
+    void toolStripButtonRec_Click();
+    void toolStripButtonPause_Click();
+    void toolStripButtonStop_Click();
+    void buttonMNL_Click();
+
+    // --- The run ---
+    void AcquisitionSetUp();
+    void TimerStart();
+    void AcquisitionLoop();
+    void finishMethod();
+    void setManualAcquisition();
+    void ManualLoop();
+    void finishMethodManual();
+
+    // The interval for the next countdown; `repeat` is the traces still to record.
+    float getIntervalAll(double repeat) const;
+    std::string getIntervalRemaining() const;
+    static std::string traceHyouzi(int trace);
+
+    // --- Gating with the run flags ---
+    void PlayTyuuDisable() { applyState(korin::RunState::Play); }
+    void StopTyuuDisable() { applyState(korin::RunState::Stop); }
+    void PauseTyuuDisable() { applyState(korin::RunState::Pause); }
+    void applyState(korin::RunState state);
+
+    // --- Run-state flags, shared with the handlers that run inside the event pump ---
+    std::atomic<std::uint8_t> PlayTyuu{0};
+    std::atomic<std::uint8_t> StopTyuu{1};
+    std::atomic<std::uint8_t> PauseTyuu{0};
+    std::atomic<std::uint8_t> KyuusiTyuu{0};
+    std::atomic<std::uint8_t> rectf{0};
+
+    // --- Run values ---
+    float goukeiZikann = 0;
+    float intervalAll = 0;
+    double tracetimems = 0;
+    float IntervalTime = 0;
+    std::int32_t LPF = 1;
+    std::int32_t HPF = 1;
+
+    bool runActive() const { return runActive_; }
+    // The files of the current (or last) recorded run; empty when none.
+    const std::string& dataFilePath() const { return dataPath_; }
+    const std::string& summaryFilePath() const { return summaryPath_; }
+    const std::string& manualFilePath() const { return manualPath_; }
+
+    // Called after the last block of every trace with the trace's 0-based number.
+    std::function<void(int trace)> onTraceEnd;
+    // The local date and time of a run start; the system clock by default.
+    std::function<StartDateTime()> localNow = ::localNow;
+
+private:
+    // Early end of a set-up after the device tasks exist: releases the tasks and
+    // closes the files, then returns the controls to the stopped state.
+    void abandonSetUp();
+    void alertStopped(const std::string& message);
+    bool validateAndReadSettings(double& repeat);
+    bool openRecordingFiles();
+    bool measureDCOffset();
+    void installFilter();
+    void resumeFromPause();
+    bool recordingPass();
+    bool intervalPass();
+    void pausedWait();
+    bool manualStimulationRunning() const;
+
+    AcquisitionNI& acq_;
+    StimulusController& stim_;
+    RunWindow& window_;
+    korin::ChannelLevels& levels_;
+
+    bool runActive_ = false;
+    bool inLoop_ = false;
+    bool eventPumpUp_ = false;
+    // A resume asked for from inside the event pump; the loop carries it out, so
+    // that pause and resume cycles never nest one run loop in another.
+    std::atomic<bool> resumeRequested_{false};
+    bool manualRunning_ = false;
+    std::string dataPath_, summaryPath_, manualPath_;
+};

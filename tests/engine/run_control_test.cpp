@@ -1,0 +1,444 @@
+#include "acquisition/run_control.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "acquisition/acquisition_ni.h"
+#include "acquisition/headless_run_window.h"
+#include "acquisition/timer.h"
+#include "app/logic/alert_messages.h"
+#include "fake_daq_driver.h"
+#include "stimulation/stimulus_controller.h"
+
+namespace fs = std::filesystem;
+namespace alerts = korin::alerts;
+
+namespace {
+
+constexpr long long kDCOffsetPolls = 11;  // the set-up pumps once after each of its 11 DC blocks
+
+template <typename T>
+T readAt(const std::vector<char>& bytes, std::size_t offset) {
+    T value;
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
+    return value;
+}
+
+struct BlockInfo {
+    int trace, block, samples, loop, step;
+    double traceStartMs;
+};
+
+std::vector<char> fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<BlockInfo> blocksOf(const std::vector<char>& bytes) {
+    std::vector<BlockInfo> blocks;
+    std::size_t pos = 123;
+    while (pos + 39 <= bytes.size()) {
+        BlockInfo b{readAt<std::int32_t>(bytes, pos), readAt<std::int32_t>(bytes, pos + 4),
+                    readAt<std::int32_t>(bytes, pos + 24), readAt<std::int32_t>(bytes, pos + 30),
+                    static_cast<std::uint8_t>(bytes[pos + 34]), readAt<double>(bytes, pos + 8)};
+        blocks.push_back(b);
+        pos += 39 + static_cast<std::size_t>(readAt<std::int32_t>(bytes, pos + 35));
+    }
+    EXPECT_EQ(pos, bytes.size()) << "the file ends after a whole block";
+    return blocks;
+}
+
+struct RunFixture : ::testing::Test {
+    std::shared_ptr<FakeDaqDriver> driver = std::make_shared<FakeDaqDriver>();
+    std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(driver);
+    PulseParameters step1, step2, manual;
+    StimulusController stim{*acq, step1, step2, manual};
+    HeadlessRunWindow window;
+    korin::ChannelLevels levels;
+    RunControl run{*acq, stim, window, levels};
+    fs::path folder;
+    // Per pass of the run loop (after the set-up's pumps): whether it recorded.
+    std::vector<bool> recorded;
+    std::function<void(long long pass)> atPass;
+
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("korin16-run-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        int lastDraws = 0;
+        window.onPoll = [this, lastDraws](long long poll) mutable {
+            if (poll <= kDCOffsetPolls) return;
+            recorded.push_back(window.draws > lastDraws);
+            lastDraws = window.draws;
+            if (atPass) atPass(poll - kDCOffsetPolls);
+        };
+        run.localNow = [] { return StartDateTime{2022, 1, 31, 9, 5, 3, 45}; };
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    void settings(const std::string& repeat, const std::string& seconds, const std::string& intervalSeconds,
+                  const std::string& minutes = "0") {
+        window.texts[RunText::Repeat] = repeat;
+        window.texts[RunText::Hours] = "0";
+        window.texts[RunText::Minutes] = minutes;
+        window.texts[RunText::Seconds] = seconds;
+        window.texts[RunText::IntervalHours] = "0";
+        window.texts[RunText::IntervalMinutes] = "0";
+        window.texts[RunText::IntervalSeconds] = intervalSeconds;
+        window.texts[RunText::OutputFolder] = folder.string();
+    }
+    // Passes (1-based) at which a trace's first block was recorded.
+    std::vector<int> traceStarts() const {
+        std::vector<int> starts;
+        for (std::size_t i = 0; i < recorded.size(); ++i)
+            if (recorded[i] && (i == 0 || !recorded[i - 1])) starts.push_back(static_cast<int>(i) + 1);
+        return starts;
+    }
+};
+
+}  // namespace
+
+// --- Counting ---
+
+TEST_F(RunFixture, OneSecondTracesEveryThreeSecondsStartAtPasses1_7_13) {
+    settings("3", "1", "3");
+    run.toolStripButtonPlay_Click();
+    EXPECT_EQ(traceStarts(), (std::vector<int>{1, 7, 13}));
+    // The last pass (14) finishes the run before pumping events.
+    EXPECT_EQ(recorded.size(), 13u);
+    EXPECT_EQ(window.draws, 6);
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_TRUE(window.alerts.empty());
+    EXPECT_FALSE(run.runActive());
+}
+
+TEST_F(RunFixture, SecondTraceOf0_7SecondsWithInterval1_1StartsAtPass4) {
+    settings("2", "0.7", "1.1");
+    run.toolStripButtonPlay_Click();
+    EXPECT_EQ(traceStarts(), (std::vector<int>{1, 4}));
+    EXPECT_EQ(window.draws, 4);
+}
+
+TEST_F(RunFixture, RepeatZeroRecordsOneTrace) {
+    settings("0", "1", "0");
+    run.toolStripButtonPlay_Click();
+    EXPECT_EQ(traceStarts(), (std::vector<int>{1}));
+    EXPECT_EQ(window.draws, 2);
+    EXPECT_TRUE(window.alerts.empty());
+}
+
+TEST_F(RunFixture, LabelsShowTraceNumberAndRemainingTimes) {
+    settings("2", "1", "2");
+    std::vector<std::string> traceLabels;
+    atPass = [&](long long) { traceLabels.push_back(window.text(RunText::LabelTrace)); };
+    run.toolStripButtonPlay_Click();
+    ASSERT_GE(traceLabels.size(), 5u);
+    EXPECT_EQ(traceLabels[0], "0001");
+    EXPECT_EQ(traceLabels[4], "0002");
+    EXPECT_EQ(window.text(RunText::LabelRemaining), "00:00:00");
+    EXPECT_EQ(window.text(RunText::LabelInterval), "00:00:00");
+}
+
+TEST(RunTexts, TraceNumberHasFourDigits) {
+    EXPECT_EQ(RunControl::traceHyouzi(1), "0001");
+    EXPECT_EQ(RunControl::traceHyouzi(123), "0123");
+    EXPECT_EQ(RunControl::traceHyouzi(12345), "12345");
+}
+
+// --- Validation ---
+
+TEST_F(RunFixture, IntervalEqualToDurationIsRefusedForTwoTraces) {
+    settings("2", "2", "2");
+    run.toolStripButtonPlay_Click();
+    ASSERT_EQ(window.alerts, std::vector<std::string>{alerts::kIntervalNotLongerThanTrace});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_EQ(driver->count("CreateAIVoltageChan"), 0);
+}
+
+TEST_F(RunFixture, IntervalEqualToDurationIsAcceptedForOneTrace) {
+    settings("1", "2", "2");
+    run.toolStripButtonPlay_Click();
+    EXPECT_TRUE(window.alerts.empty());
+    EXPECT_EQ(window.draws, 4);
+}
+
+TEST_F(RunFixture, RecordWithoutOutputFolderIsRefused) {
+    settings("1", "1", "0");
+    window.texts[RunText::OutputFolder] = "";
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kNoOutputFolder});
+    EXPECT_EQ(run.rectf, 0);
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+}
+
+TEST_F(RunFixture, MissingDeviceIsReportedAndTheControlsReturnToStopped) {
+    settings("1", "1", "0");
+    driver->failWith["CreateAIVoltageChan"] = daqmx::DAQmxErrorDeviceNotFound;
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kDeviceSetupIncomplete});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_FALSE(acq->hasInputTask());
+    EXPECT_TRUE(fs::is_empty(folder)) << "no file for a run that never started";
+}
+
+TEST_F(RunFixture, NonNumericTimeFieldsNeverStartARun) {
+    for (RunText field : {RunText::Hours, RunText::Minutes, RunText::Repeat, RunText::Seconds}) {
+        settings("1", "1", "0");
+        window.alerts.clear();
+        window.texts[field] = "abc";
+        run.toolStripButtonPlay_Click();
+        EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kNumericalValue});
+        EXPECT_EQ(window.state, korin::RunState::Stop);
+        EXPECT_EQ(driver->count("CreateAIVoltageChan"), 0);
+    }
+}
+
+TEST_F(RunFixture, LastPulseWithoutPostIsRefused) {
+    settings("1", "1", "0");
+    PulseConfigs pulse;
+    pulse.setParameter("Biphasic", "0.2", "50", "1", "0");
+    step1.setPulses(PulseParameters::kS1, {pulse});
+    run.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kLastPulsePostRun});
+    EXPECT_EQ(driver->count("CreateAIVoltageChan"), 0);
+}
+
+TEST_F(RunFixture, SecondsAreRoundedToATenthBeforeTheSummaryIsWritten) {
+    settings("1", "1.25", "0");
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(window.text(RunText::Seconds), "1.2");
+    std::vector<char> summary = fileBytes(run.summaryFilePath());
+    std::string text(summary.begin(), summary.end());
+    EXPECT_NE(text.find("Recording time \x81\x46 0h 0m 1.2s"), std::string::npos) << text;
+}
+
+// --- Flow ---
+
+TEST_F(RunFixture, StopDuringTheDCOffsetReadsRecordsNothing) {
+    settings("3", "1", "3");
+    window.onPoll = [&](long long poll) {
+        if (poll == 3) run.toolStripButtonStop_Click();
+    };
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(driver->scansDelivered, 11 * 10000) << "only the DC-offset blocks were read";
+    EXPECT_EQ(window.draws, 0);
+    EXPECT_FALSE(run.runActive());
+    EXPECT_FALSE(acq->hasInputTask());
+    EXPECT_EQ(fileBytes(run.dataFilePath()).size(), 123u) << "a header and no block";
+}
+
+TEST_F(RunFixture, PauseInAnIntervalThenPlayStartsTheNextTraceAtOnce) {
+    settings("3", "1", "5");
+    int pausePolls = 0;
+    atPass = [&](long long pass) {
+        if (pass == 3) run.toolStripButtonPause_Click();
+        if (run.PauseTyuu && ++pausePolls == 4) run.toolStripButtonPlay_Click();
+    };
+    run.toolStripButtonPlay_Click();
+    // Passes 1-2 record, pass 3 is in the interval and pauses; the paused wait
+    // pumps 3 times (counted as passes here) until Play, then trace 2 records at
+    // once and the countdown to trace 3 runs the whole 5 s again.
+    std::vector<int> starts = traceStarts();
+    ASSERT_EQ(starts.size(), 3u);
+    EXPECT_EQ(starts[0], 1);
+    EXPECT_EQ(starts[1], 3 + 3 + 1);
+    EXPECT_EQ(starts[2] - starts[1], 10);
+    EXPECT_TRUE(window.alerts.empty());
+}
+
+TEST_F(RunFixture, APauseOf7_8SecondsAddsSevenSecondsToTheElapsedTime) {
+    settings("2", "1", "3");
+    auto now = std::chrono::steady_clock::time_point{};
+    stim.setClock([&] { return now; });
+    double keikaAtPause = -1, keikaAfterResume = -1;
+    int pausePolls = 0;
+    atPass = [&](long long pass) {
+        if (pass == 3) {
+            run.toolStripButtonPause_Click();
+            keikaAtPause = acq->timer->getKeikaTime();
+        }
+        if (run.PauseTyuu && ++pausePolls == 2) {
+            now += std::chrono::milliseconds(7800);
+            run.toolStripButtonPlay_Click();
+        } else if (!run.PauseTyuu && pausePolls == 2 && keikaAfterResume < 0) {
+            keikaAfterResume = acq->timer->getKeikaTime();
+        }
+    };
+    run.toolStripButtonPlay_Click();
+    // One pass (0.5 s) of the resumed trace lies between the two readings.
+    EXPECT_DOUBLE_EQ(keikaAfterResume - keikaAtPause, 7.5);
+}
+
+TEST_F(RunFixture, PlayEnablesPauseAtOnceRecordOnlyFromTheFirstInterval) {
+    settings("2", "1", "2");
+    std::vector<bool> pauseEnabled;
+    atPass = [&](long long) { pauseEnabled.push_back(window.pauseEnabled); };
+    run.toolStripButtonRec_Click();
+    ASSERT_GE(pauseEnabled.size(), 3u);
+    EXPECT_FALSE(pauseEnabled[0]);
+    EXPECT_TRUE(pauseEnabled[1]) << "the second pass ends the first trace and opens the interval";
+
+    pauseEnabled.clear();
+    run.toolStripButtonPlay_Click();
+    ASSERT_FALSE(pauseEnabled.empty());
+    EXPECT_TRUE(pauseEnabled[0]);
+}
+
+TEST_F(RunFixture, AResumedRunIsFinishedOnce) {
+    settings("2", "1", "2");
+    int pausePolls = 0;
+    atPass = [&](long long pass) {
+        if (pass == 3) run.toolStripButtonPause_Click();
+        if (run.PauseTyuu && ++pausePolls == 2) run.toolStripButtonPlay_Click();
+    };
+    run.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.stopStates, 1);
+    EXPECT_EQ(driver->count("ClearTask"), driver->createdTasks);
+}
+
+TEST_F(RunFixture, ReadErrorMidTraceFinishesTheRunKeepsTheFileThenAlerts) {
+    settings("2", "2", "3");
+    // DC offset (11 blocks) + filter priming (3000 scans) + one block, then half a block.
+    driver->failReadAfterScans = 110'000 + 3'000 + 10'000 + 5'000;
+    std::string stateAtAlert;
+    window.onAlert = [&](const std::string&) { stateAtAlert = std::string(korin::runStateName(window.state)); };
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kSamplingError});
+    EXPECT_EQ(stateAtAlert, "Stop");
+    EXPECT_FALSE(acq->file.isOpen());
+    EXPECT_EQ(fileBytes(run.dataFilePath()).size(), 123u + 39u + 320'000u);
+}
+
+TEST_F(RunFixture, WriteFailureStopsTheRunWithItsAlertAndAReadableFile) {
+    settings("1", "3", "0");
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 123 + 2 * (39 + 320'000) + 1000;  // room for two blocks
+    setrlimit(RLIMIT_FSIZE, &small);
+    run.toolStripButtonRec_Click();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(window.alerts, std::vector<std::string>{RunControl::kRecordingFileNotWritten});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    std::vector<BlockInfo> blocks = blocksOf(fileBytes(run.dataFilePath()));
+    EXPECT_EQ(blocks.size(), 2u);
+}
+
+TEST_F(RunFixture, UncreatableDataFileAbandonsTheSetUpAndReleasesTheDevice) {
+    settings("1", "1", "0");
+    window.texts[RunText::OutputFolder] = (folder / "no-such-folder").string();
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(window.alerts, std::vector<std::string>{RunControl::kRecordingFileNotCreated});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_FALSE(acq->hasInputTask());
+    EXPECT_EQ(driver->count("ClearTask"), driver->createdTasks);
+}
+
+TEST_F(RunFixture, GlfwFailureReleasesTheDeviceAndClosesTheFile) {
+    settings("1", "1", "0");
+    window.eventPumpAvailable = false;
+    testing::internal::CaptureStdout();
+    run.toolStripButtonRec_Click();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Can't initialize GLFW"), std::string::npos);
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_FALSE(acq->hasInputTask());
+    EXPECT_FALSE(acq->file.isOpen());
+}
+
+// --- Files end to end ---
+
+TEST_F(RunFixture, ThreeTracesWithBothStepsAlternateStepsAndCountLoops) {
+    settings("3", "1", "2");
+    window.step1Enabled = window.step2Enabled = true;
+    run.toolStripButtonRec_Click();
+    ASSERT_TRUE(window.alerts.empty());
+    std::vector<char> bytes = fileBytes(run.dataFilePath());
+    EXPECT_EQ(readAt<std::int32_t>(bytes, 0), 3);
+    EXPECT_EQ(readAt<std::int32_t>(bytes, 4), 2);
+    std::vector<BlockInfo> blocks = blocksOf(bytes);
+    ASSERT_EQ(blocks.size(), 6u);
+    const int expectedStep[] = {0, 1, 0}, expectedLoop[] = {1, 1, 2};
+    const double expectedStart[] = {0, 2000, 4000};  // trace starts include the intervals
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(blocks[i].trace, i / 2);
+        EXPECT_EQ(blocks[i].block, i % 2);
+        EXPECT_EQ(blocks[i].samples, 10000);
+        EXPECT_EQ(blocks[i].step, expectedStep[i / 2]);
+        EXPECT_EQ(blocks[i].loop, expectedLoop[i / 2]);
+        EXPECT_DOUBLE_EQ(blocks[i].traceStartMs, expectedStart[i / 2]);
+    }
+}
+
+TEST_F(RunFixture, ShortLastBlockOfEveryTraceIsWrittenWhole) {
+    settings("2", "1.2", "2");
+    run.toolStripButtonRec_Click();
+    std::vector<BlockInfo> blocks = blocksOf(fileBytes(run.dataFilePath()));
+    ASSERT_EQ(blocks.size(), 6u);
+    EXPECT_EQ(blocks[2].samples, 4000);
+    EXPECT_EQ(blocks[5].samples, 4000);
+}
+
+TEST_F(RunFixture, SummaryLinesMatchTheControls) {
+    settings("5", "30", "30", "1");
+    window.texts[RunText::Repeat] = "1";
+    window.texts[RunText::Seconds] = "0.5";
+    window.texts[RunText::Highpass] = "None";
+    window.texts[RunText::InputRange] = "10000";
+    run.toolStripButtonRec_Click();
+    std::vector<char> bytes = fileBytes(run.summaryFilePath());
+    const std::string colon = " \x81\x46 ";
+    const std::string expected = "Start time" + colon + "2022/01/31/09h 05m 03s\r\n" + "Repeat number" + colon +
+                                 "1\r\n" + "Recording time" + colon + "0h 1m 0.5s\r\n" + "Interval time" + colon +
+                                 "0h 0m 30s\r\n" + "Input range (uV)" + colon + "10000\r\n" +
+                                 "Highpass filter (Hz)" + colon + "None\r\n" + "Lowpass filter (Hz)" + colon +
+                                 "5000\r\n" + "Conversion factor (mV)" + colon + "0.0003051758";
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), expected);
+    EXPECT_EQ(fs::path(run.dataFilePath()).filename(), "20220131_09h05m03s.pldat");
+}
+
+TEST_F(RunFixture, ManualStimulationDuringARecordedPauseWritesItsOwnFile) {
+    settings("2", "1", "3");
+    PulseConfigs pulse;
+    pulse.setParameter("Biphasic", "0.2", "50", "1", "999");  // 20 + 4 + 19 980 samples: 1000.2 ms
+    manual.setPulses(PulseParameters::kS1, {pulse});
+    manual.S1Ch = 2;
+    manual.S2Ch = PulseParameters::kNoElectrode;
+    int pausePolls = 0;
+    atPass = [&](long long pass) {
+        if (pass == 3) run.toolStripButtonPause_Click();
+        if (!run.PauseTyuu) return;
+        ++pausePolls;
+        if (pausePolls == 2) {
+            ASSERT_TRUE(window.manualEnabled);
+            run.buttonMNL_Click();
+        } else if (pausePolls == 3) {
+            run.toolStripButtonStop_Click();
+        }
+    };
+    run.toolStripButtonRec_Click();
+    ASSERT_FALSE(run.manualFilePath().empty());
+    EXPECT_NE(run.manualFilePath().find("_Manual Stim.pldat"), std::string::npos);
+    std::vector<char> bytes = fileBytes(run.manualFilePath());
+    EXPECT_EQ(readAt<std::int32_t>(bytes, 0), 1);                  // trace count
+    EXPECT_EQ(readAt<std::int32_t>(bytes, 4), 1000 / 500 + 1);     // blocks per trace
+    EXPECT_DOUBLE_EQ(readAt<double>(bytes, 17), 1000.0);           // stimulus length, ms
+    std::vector<BlockInfo> blocks = blocksOf(bytes);
+    ASSERT_FALSE(blocks.empty());
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        EXPECT_EQ(blocks[i].trace, 0);
+        EXPECT_EQ(blocks[i].block, static_cast<int>(i));
+        EXPECT_EQ(blocks[i].samples, 10000);
+        EXPECT_EQ(blocks[i].loop, 0);
+        EXPECT_EQ(blocks[i].step, 0);
+    }
+    EXPECT_EQ(window.text(RunText::ManualButton), "Start Stim");
+}
