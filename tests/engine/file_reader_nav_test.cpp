@@ -302,6 +302,16 @@ TEST_F(ReplayTest, TimeStampsAreSamplesSinceTheRunStart) {
     EXPECT_EQ(reader.spikeCount[1], 0);
 }
 
+TEST_F(ReplayTest, BlocksOfADamagedHeaderTimeAreReplayedWithoutTimeStamps) {
+    RecordingSpec spec;
+    spec.traces = 2;
+    spec.traceIntervalMs = 1e300;  // trace 2 claims to start far beyond any stamp
+    load(spec, spikesOnChannel1);
+    forward(4);
+    EXPECT_EQ(reader.spikeCount[0], 1 + 2);
+    EXPECT_EQ(reader.SpikeData[0][2], 3 + 4);  // still counted in its bin
+}
+
 TEST_F(ReplayTest, EvokedPotentialIsTheMostNegativeCountInTheWindowOfTheTracesFirstBlock) {
     auto counts = [](int n, int k, int j) -> std::int16_t {
         if (j != 0 && j != 1) return 0;
