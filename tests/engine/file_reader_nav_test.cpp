@@ -309,7 +309,7 @@ TEST_F(ReplayTest, BlocksOfADamagedHeaderTimeAreReplayedWithoutTimeStamps) {
     load(spec, spikesOnChannel1);
     forward(4);
     EXPECT_EQ(reader.spikeCount[0], 1 + 2);
-    EXPECT_EQ(reader.SpikeData[0][2], 3 + 4);  // still counted in its bin
+    EXPECT_EQ(reader.SpikeData[0][1], 3 + 4);  // still counted in its bin
 }
 
 TEST_F(ReplayTest, EvokedPotentialIsTheMostNegativeCountInTheWindowOfTheTracesFirstBlock) {
