@@ -39,18 +39,19 @@ bool StimulusController::PulsePost0Check() const {
     return false;
 }
 
-std::string StimulusController::startProblem(bool manual) const {
-    // Lengths and signs first: an oversized pattern is held cut short, so its
-    // last sample says nothing about its Post.
-    if (manual) {
-        if (auto problem = stim::programProblem(program(kManual)); !problem.empty()) return problem;
-    } else {
-        for (int step : {kStep1, kStep2})
-            if (stepEnabled_[step])
-                if (auto problem = stim::programProblem(program(step)); !problem.empty()) return problem;
-    }
-    if (PulsePost0Check()) return manual ? stim::kPostZeroMessageManual : stim::kPostZeroMessage;
-    return {};
+// Lengths and signs come first: an oversized pattern is held cut short, so its
+// last sample says nothing about its Post.
+std::string StimulusController::runStartProblem(bool step1Enabled, bool step2Enabled) const {
+    const bool enabled[] = {step1Enabled, step2Enabled};
+    for (int step : {kStep1, kStep2})
+        if (enabled[step])
+            if (auto problem = stim::programProblem(program(step)); !problem.empty()) return problem;
+    return PulsePost0Check() ? stim::kPostZeroMessage : std::string();
+}
+
+std::string StimulusController::manualStartProblem() const {
+    if (auto problem = stim::programProblem(program(kManual)); !problem.empty()) return problem;
+    return PulsePost0Check() ? stim::kPostZeroMessageManual : std::string();
 }
 
 // --- Step outputs ---

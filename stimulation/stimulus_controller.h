@@ -52,9 +52,12 @@ public:
     // True when some output with pulses, in any of the three programs, does not
     // end on a 0 sample.
     bool PulsePost0Check() const;
-    // The alert that must stop a run (manual = false) or a manual stimulation
-    // from starting, or "" when it may start.
-    std::string startProblem(bool manual) const;
+    // The alert that must keep a run from starting, or "" when it may start:
+    // a negative time or an oversized pattern on an output of an enabled step,
+    // then the trailing-zero check of all three programs.
+    std::string runStartProblem(bool step1Enabled, bool step2Enabled) const;
+    // The same for "Start Stim", on the Manual program.
+    std::string manualStartProblem() const;
 
     // --- Step outputs, trace by trace ---
     // Prepares the coming trace's output (or none) for the run clock's step;

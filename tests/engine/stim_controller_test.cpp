@@ -334,22 +334,21 @@ TEST_F(StimControllerTest, PostZeroCheckCoversDisabledStepsAndS2) {
     stim->setStepsEnabled(false, false);
     step2.setPulses(1, {pulse("Const", "1", "5", "0", "0")});
     EXPECT_TRUE(stim->PulsePost0Check());
-    EXPECT_EQ(stim->startProblem(false), "\"Post\" value of the last pulse must be over 0 ms.");
-    EXPECT_EQ(stim->startProblem(true), "\"Post\" value of the last pulse must be over 0 ms");
+    EXPECT_EQ(stim->runStartProblem(false, false), "\"Post\" value of the last pulse must be over 0 ms.");
+    EXPECT_EQ(stim->manualStartProblem(), "\"Post\" value of the last pulse must be over 0 ms");
 }
 
 TEST_F(StimControllerTest, RunWithNegativePreOnAnEnabledStepIsRefused) {
     step1.S1Ch = 0;
     step1.setPulses(0, {pulse("Biphasic", "0.1", "-10", "-2", "10")});
-    EXPECT_EQ(stim->startProblem(false), stim::kNegativeTimeMessage);
-    stim->setStepsEnabled(false, true);
-    EXPECT_EQ(stim->startProblem(false), "");
+    EXPECT_EQ(stim->runStartProblem(true, false), stim::kNegativeTimeMessage);
+    EXPECT_EQ(stim->runStartProblem(false, true), "");
 }
 
 TEST_F(StimControllerTest, ManualPatternOverAMillionSamplesIsRefused) {
     manual.S1Ch = 0;
     manual.setPulses(0, {fiftySeconds(), standardBiphasic()});
-    EXPECT_EQ(stim->startProblem(true), stim::kTooLongMessage);
+    EXPECT_EQ(stim->manualStartProblem(), stim::kTooLongMessage);
 }
 
 TEST_F(StimControllerTest, ResumeAddsTheWholeSecondsOfThePause) {
