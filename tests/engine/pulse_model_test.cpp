@@ -5,6 +5,7 @@
 
 #include "stimulation/electrode_routing.h"
 #include "stimulation/pulse_parameters.h"
+#include "stimulation/step_intensity.h"
 
 namespace {
 
@@ -319,4 +320,13 @@ TEST(ElectrodeButtons, ClickOnAnotherButtonMovesTheElectrode) {
 TEST(ElectrodeButtons, RepaintShowsTheOutputsElectrode) {
     EXPECT_EQ(stim::redButtonFor(-1), -1);
     EXPECT_EQ(stim::redButtonFor(8), 8);
+}
+
+TEST(StepIntensitySummary, ReadoutGivesTheSameIntensitiesAsTheProgram) {
+    auto p = programWithS1({pulse("Biphasic", "0.1", "-50", "0", "1")});
+    p.addIncrementByRepS1 = 1;
+    p.autoincrementS1float = -30;
+    auto step = stim::stepIntensity(p, true);
+    for (int index : {0, 1, 2}) EXPECT_EQ(korin::getMaxIntensity(step, 0, index), stim::getMaxIntensity(p, 0, index));
+    EXPECT_EQ(korin::getMaxIntensity(step, 1, 1), 0.0f);
 }
