@@ -1,5 +1,7 @@
 #include "acquisition/sim_device.h"
 
+#include "acquisition/sim_channels.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -32,33 +34,6 @@ struct LastError {
 thread_local LastError tlsLastError;
 std::atomic<std::uint64_t> nextSerial{1};
 
-std::string lowered(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    return text;
-}
-
-// "<prefix>N" or "<prefix>N:M", numbers only.
-bool parseRange(std::string_view text, std::string_view prefix, int& first, int& last) {
-    if (text.substr(0, prefix.size()) != prefix) return false;
-    text.remove_prefix(prefix.size());
-    const char* end = text.data() + text.size();
-    auto r = std::from_chars(text.data(), end, first);
-    if (r.ec != std::errc() || r.ptr == text.data()) return false;
-    last = first;
-    if (r.ptr == end) return true;
-    if (*r.ptr != ':') return false;
-    const char* second = r.ptr + 1;
-    r = std::from_chars(second, end, last);
-    return r.ec == std::errc() && r.ptr == end && r.ptr != second;
-}
-
 // The driver's timeout in seconds; negative waits (practically) forever.
 std::chrono::steady_clock::time_point deadlineAfter(double timeout) {
     const auto now = std::chrono::steady_clock::now();
@@ -67,7 +42,7 @@ std::chrono::steady_clock::time_point deadlineAfter(double timeout) {
     return now + std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(timeout));
 }
 
-std::string formatVolts(double v) {
+std::string formatNumber(double v) {
     char text[32];
     const auto r = std::to_chars(text, text + sizeof text, v);
     return std::string(text, r.ptr);
@@ -128,6 +103,14 @@ int32 SimulatedDevice::checkCreate(TaskHandle handle, Kind kind, Task*& task) {
     if (task->kind != Kind::None && task->kind != kind)
         return fail(DAQmxErrorInvalidAttributeValue,
                     "A task holds channels of one kind only (analog input, analog output or digital output).", task);
+    return 0;
+}
+
+int32 SimulatedDevice::checkNotInTask(const Task& task, const std::vector<Channel>& added) {
+    for (const Channel& channel : added)
+        for (const Channel& present : task.channels)
+            if (present.physical == channel.physical)
+                return fail(DAQmxErrorInvalidAttributeValue, "A physical channel is already in the task.", &task);
     return 0;
 }
 
@@ -193,50 +176,16 @@ int32 SimulatedDevice::DAQmxCreateAIVoltageChan(TaskHandle taskHandle, const cha
         return fail(DAQmxErrorInvalidAttributeValue, "Only volts without a custom scale are supported.", task);
     if (!(minVal < maxVal) || minVal < -kInputLimitVolts || maxVal > kInputLimitVolts)
         return fail(DAQmxErrorInvalidAttributeValue,
-                    "Requested input limits are not supported.\nMinimum: " + formatVolts(minVal) +
-                        "\nMaximum: " + formatVolts(maxVal) + "\nSupported: -10 V to 10 V",
+                    "Requested input limits are not supported.\nMinimum: " + formatNumber(minVal) +
+                        "\nMaximum: " + formatNumber(maxVal) + "\nSupported: -10 V to 10 V",
                     task);
 
+    const sim::ChannelList list = sim::parseInputChannels(physicalChannel);
+    if (failed(list.status)) return fail(list.status, list.message, task);
     std::vector<Channel> added;
-    const std::string spec = physicalChannel ? physicalChannel : "";
-    for (std::size_t begin = 0; begin <= spec.size();) {
-        std::size_t comma = spec.find(',', begin);
-        if (comma == std::string::npos) comma = spec.size();
-        const std::string_view term = trimmed(std::string_view(spec).substr(begin, comma - begin));
-        begin = comma + 1;
-        const std::string text = lowered(term);
-        const std::size_t slash = text.find('/');
-        if (slash != std::string::npos && text.substr(0, slash) != "dev1")
-            return fail(DAQmxErrorDeviceNotFound,
-                        "Device identifier is invalid.\nDevice Specified: " + std::string(term.substr(0, slash)), task);
-        int first = -1, last = -1;
-        bool ok = slash != std::string::npos &&
-                  parseRange(std::string_view(text).substr(slash + 1), "ai", first, last);
-        const int step = last >= first ? 1 : -1;
-        for (int ai = first; ok; ai += step) {
-            // Differential pairs: ai0-7 with ai8-15, ai16-23 with ai24-31.
-            const bool positiveInput = (ai >= 0 && ai <= 7) || (ai >= 16 && ai <= 23);
-            if (!positiveInput) {
-                ok = false;
-                break;
-            }
-            const int channel = ai < 8 ? ai : ai - 8;
-            added.push_back({channel, minVal, maxVal, (minVal + maxVal) / 2.0, (maxVal - minVal) / (2.0 * kHalfCodes)});
-            if (ai == last) break;
-        }
-        if (!ok)
-            return fail(DAQmxErrorPhysicalChanDoesNotExist,
-                        "Physical channel specified does not exist on this device.\nPhysical Channel Name: " +
-                            std::string(term) + "\nValid Physical Channels: Dev1/ai0:7, Dev1/ai16:23 (differential)",
-                        task);
-    }
-    for (const Channel& channel : added) {
-        const auto same = [&](const Channel& c) { return c.physical == channel.physical; };
-        if (std::count_if(added.begin(), added.end(), same) > 1 ||
-            std::any_of(task->channels.begin(), task->channels.end(), same))
-            return fail(DAQmxErrorInvalidAttributeValue,
-                        "A physical channel appears twice in the task.\nPhysical Channel Name: " + spec, task);
-    }
+    for (int channel : list.physical)
+        added.push_back({channel, minVal, maxVal, (minVal + maxVal) / 2.0, (maxVal - minVal) / (2.0 * kHalfCodes)});
+    if (const int32 status = checkNotInTask(*task, added); failed(status)) return status;
     task->channels.insert(task->channels.end(), added.begin(), added.end());
     task->kind = Kind::AnalogIn;
     return 0;
@@ -253,41 +202,13 @@ int32 SimulatedDevice::DAQmxCreateAOVoltageChan(TaskHandle taskHandle, const cha
     if (!(minVal < maxVal) || minVal < -kOutputLimitVolts || maxVal > kOutputLimitVolts)
         return fail(DAQmxErrorInvalidAttributeValue,
                     "Requested output limits are not supported: the stimulator accepts -4 V to 4 V (±100 µA).\n"
-                    "Minimum: " + formatVolts(minVal) + "\nMaximum: " + formatVolts(maxVal),
+                    "Minimum: " + formatNumber(minVal) + "\nMaximum: " + formatNumber(maxVal),
                     task);
+    const sim::ChannelList list = sim::parseOutputChannels(physicalChannel);
+    if (failed(list.status)) return fail(list.status, list.message, task);
     std::vector<Channel> added;
-    const std::string spec = physicalChannel ? physicalChannel : "";
-    for (std::size_t begin = 0; begin <= spec.size();) {
-        std::size_t comma = spec.find(',', begin);
-        if (comma == std::string::npos) comma = spec.size();
-        const std::string_view term = trimmed(std::string_view(spec).substr(begin, comma - begin));
-        begin = comma + 1;
-        const std::string text = lowered(term);
-        const std::size_t slash = text.find('/');
-        if (slash != std::string::npos && text.substr(0, slash) != "dev1")
-            return fail(DAQmxErrorDeviceNotFound,
-                        "Device identifier is invalid.\nDevice Specified: " + std::string(term.substr(0, slash)), task);
-        int first = -1, last = -1;
-        const bool ok = slash != std::string::npos &&
-                        parseRange(std::string_view(text).substr(slash + 1), "ao", first, last) && first >= 0 &&
-                        first <= 1 && last >= 0 && last <= 1;
-        if (!ok)
-            return fail(DAQmxErrorPhysicalChanDoesNotExist,
-                        "Physical channel specified does not exist on this device.\nPhysical Channel Name: " +
-                            std::string(term) + "\nValid Physical Channels: Dev1/ao0:1",
-                        task);
-        for (int ao = first;; ao += last >= first ? 1 : -1) {
-            added.push_back({ao, minVal, maxVal, 0.0, 0.0});
-            if (ao == last) break;
-        }
-    }
-    for (const Channel& channel : added) {
-        const auto same = [&](const Channel& c) { return c.physical == channel.physical; };
-        if (std::count_if(added.begin(), added.end(), same) > 1 ||
-            std::any_of(task->channels.begin(), task->channels.end(), same))
-            return fail(DAQmxErrorInvalidAttributeValue,
-                        "A physical channel appears twice in the task.\nPhysical Channel Name: " + spec, task);
-    }
+    for (int channel : list.physical) added.push_back({channel, minVal, maxVal, 0.0, 0.0});
+    if (const int32 status = checkNotInTask(*task, added); failed(status)) return status;
     task->channels.insert(task->channels.end(), added.begin(), added.end());
     task->kind = Kind::AnalogOut;
     task->timed = false;  // channels changed: timing must be configured again
@@ -298,17 +219,8 @@ int32 SimulatedDevice::DAQmxCreateDOChan(TaskHandle taskHandle, const char* line
     Lock lock(mutex_);
     Task* task = nullptr;
     if (const int32 status = checkCreate(taskHandle, Kind::Digital, task); failed(status)) return status;
-    const std::string spec = lines ? lines : "";
-    const std::string text = lowered(trimmed(spec));
-    const std::size_t slash = text.find('/');
-    if (slash != std::string::npos && text.substr(0, slash) != "dev1")
-        return fail(DAQmxErrorDeviceNotFound, "Device identifier is invalid.\nDevice Specified: " + spec.substr(0, slash),
-                    task);
-    if (text != "dev1/port0/line0:9")
-        return fail(DAQmxErrorPhysicalChanDoesNotExist,
-                    "Physical channel specified does not exist on this device.\nPhysical Channel Name: " + spec +
-                        "\nValid Physical Channels: Dev1/port0/line0:9 (the electrode router)",
-                    task);
+    const sim::ChannelList list = sim::parseRoutingLines(lines);
+    if (failed(list.status)) return fail(list.status, list.message, task);
     if (lineGrouping != DAQmx_Val_ChanForAllLines)
         return fail(DAQmxErrorInvalidAttributeValue,
                     "The router's ten lines are written as one channel for all lines.", task);
@@ -329,15 +241,19 @@ int32 SimulatedDevice::DAQmxCfgSampClkTiming(TaskHandle taskHandle, const char* 
         return fail(DAQmxErrorInvalidAttributeValue, "The routing lines are static: they take no sample clock.", task);
     if (task->running)
         return fail(kErrorTaskRunning, "Timing cannot be changed while the task is running.", task);
-    const std::string clock = lowered(source ? source : "");
-    if (!clock.empty() && clock != "onboardclock")
+    const std::string_view clock = source ? source : "";
+    const std::string_view onboard = "onboardclock";
+    const auto sameLetter = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
+    };
+    if (!clock.empty() && !std::equal(clock.begin(), clock.end(), onboard.begin(), onboard.end(), sameLetter))
         return fail(DAQmxErrorInvalidAttributeValue,
                     "Sample clock source is not supported.\nSource: " + std::string(source) +
                         "\nSupported: OnboardClock",
                     task);
     if (rate != kSampleRate)
         return fail(DAQmxErrorInvalidAttributeValue,
-                    "Sample clock rate is not supported by the simulated device.\nRequested: " + formatVolts(rate) +
+                    "Sample clock rate is not supported by the simulated device.\nRequested: " + formatNumber(rate) +
                         "\nSupported: 20000",
                     task);
     if (activeEdge != DAQmx_Val_Rising && activeEdge != kValFalling)
@@ -634,7 +550,7 @@ int32 SimulatedDevice::DAQmxWriteAnalogF64(TaskHandle taskHandle, int32 numSamps
             if (!(v >= channel.minVal && v <= channel.maxVal))
                 return fail(kErrorOutputValueOutOfRange,
                             "Attempted writing analog data that is too large or too small.\nChannel: Dev1/ao" +
-                                std::to_string(channel.physical) + "\nValue: " + formatVolts(v) + "\nSample Index: " +
+                                std::to_string(channel.physical) + "\nValue: " + formatNumber(v) + "\nSample Index: " +
                                 std::to_string(k),
                             task);
         }

@@ -165,6 +165,7 @@ private:
     Task* find(daqmx::TaskHandle handle);
     daqmx::int32 fail(daqmx::int32 status, const std::string& message, const Task* task = nullptr);
     daqmx::int32 checkCreate(daqmx::TaskHandle handle, Kind kind, Task*& task);
+    daqmx::int32 checkNotInTask(const Task& task, const std::vector<Channel>& added);
     daqmx::int32 checkUse(daqmx::TaskHandle handle, Kind kind, const char* operation, Task*& task);
     std::uint64_t nowTick() const;
     Clock::time_point wallTimeOf(std::uint64_t tick) const;
