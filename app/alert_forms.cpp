@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/logic/alert_messages.h"
+#include "app/window_fonts.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ constexpr QPoint kYesPosition{97, 70};
 constexpr QPoint kNoPosition{197, 70};
 
 QFont dialogFont() {
+    korin::registerFontSubstitutes();
     QFont font(QString::fromLatin1(kDialogFontFamily));
     font.setPointSizeF(kDialogFontPoints);
     return font;

@@ -27,6 +27,7 @@
 #include "app/run_toolbar.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
+#include "app/window_fonts.h"
 
 using namespace korin;
 
@@ -46,12 +47,7 @@ double numberOf(const QString& text) { return getDoubleParse(text.toStdString())
 
 QString Korin16Form::title() { return QString::fromLatin1(kTitle); }
 
-void Korin16Form::registerFontSubstitutes() {
-    QFont::insertSubstitutions("Microsoft Sans Serif",
-                               {"Liberation Sans", "Arial", "DejaVu Sans Condensed", "DejaVu Sans"});
-    QFont::insertSubstitutions("Verdana", {"DejaVu Sans", "Bitstream Vera Sans"});
-    QFont::insertSubstitutions("MS UI Gothic", {"Noto Sans CJK JP", "IPAGothic", "DejaVu Sans"});
-}
+void Korin16Form::registerFontSubstitutes() { korin::registerFontSubstitutes(); }
 
 Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& deviceDescription,
                          QWidget* parent)
