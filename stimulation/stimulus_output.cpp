@@ -23,9 +23,9 @@ constexpr double kRoutingTimeoutSec = 10.0;
 constexpr std::size_t kStagingValues = 2'000'000;
 constexpr const char* kFullWidthSpace = "\u3000";
 
+// One call per line, so lines of concurrent workers never interleave.
 void printLine(const std::string& line) {
-    std::fputs(line.c_str(), stdout);
-    std::fputc('\n', stdout);
+    std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
