@@ -140,6 +140,12 @@ void Korin16Form::showEvent(QShowEvent* event) {
     }
 }
 
+void Korin16Form::closeEvent(QCloseEvent* event) {
+    if (hooks.Korin16Form_FormClosed) hooks.Korin16Form_FormClosed();
+    pointerinfo->hide();
+    QMainWindow::closeEvent(event);
+}
+
 void Korin16Form::Korin16Form_Load() {
     comboBoxDropDownStyle();
     TatiagariSyokiti();

@@ -45,6 +45,7 @@ struct WindowHooks {
     std::function<void()> SizeChangeDraw;               // views: redraw after a layout pass
     std::function<void()> redrawSelectedChannelViews;   // views: after the analysis mode changed
     std::function<void()> initialSettingLastOneMemory;  // saved settings: once, at the first paint
+    std::function<void()> Korin16Form_FormClosed;       // end any run, offer to save the settings
 };
 
 class Korin16Form : public QMainWindow {
@@ -214,6 +215,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

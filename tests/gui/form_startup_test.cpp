@@ -180,3 +180,12 @@ TEST(DeviceIndicator, RealDeviceIsNamedWithoutTheSimulationWarning) {
     EXPECT_TRUE(form.labelDevice->text().contains("NI-DAQmx Dev1"));
     EXPECT_FALSE(form.labelDevice->text().contains("simulated"));
 }
+
+TEST_F(StartUp, ClosingTheWindowRunsTheCloseHandlerOnce) {
+    int closed = 0;
+    form->hooks.Korin16Form_FormClosed = [&] { ++closed; };
+    form->close();
+    EXPECT_EQ(closed, 1);
+    EXPECT_FALSE(form->isVisible());
+    form->hooks.Korin16Form_FormClosed = nullptr;
+}
