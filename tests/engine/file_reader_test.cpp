@@ -237,6 +237,7 @@ TEST_F(FileReaderTest, StepMaxCountsTheTracesOfTheFirstLoop) {
         SCOPED_TRACE(c.steps);
         RecordingSpec spec;
         spec.traces = 6;
+        spec.durationMs = 100;  // one short block per trace
         spec.steps = c.steps;
         FileReader r;
         ASSERT_TRUE(r.open(dir.write("steps.pldat", recording(spec).data)));

@@ -120,8 +120,9 @@ inline Bytes recording(const RecordingSpec& r, const CountFn& count = identityCo
     h.durationMs = r.durationMs;
     const int perTrace = static_cast<int>(std::ceil(r.durationMs / 500.0));
     h.blocksPerTrace = perTrace;
-    appendFileHeader(b, h);
     const int channels = h.presentChannels();
+    b.data.reserve(123 + static_cast<std::size_t>(r.traces) * perTrace * (39 + 20000 * channels));
+    appendFileHeader(b, h);
     int n = 0;
     for (int t = 0; t < r.traces; ++t) {
         for (int blk = 0; blk < perTrace; ++blk, ++n) {
