@@ -121,7 +121,7 @@ void Korin16Form::connectControls() {
 
 void Korin16Form::applyDeviceIndicator(const QString& description, bool simulated) {
     if (simulated) {
-        labelDevice->setText(tr("Device: %1 \u2014 simulated signals, not a recording from the rig").arg(description));
+        labelDevice->setText(tr("Device: %1 \u2014 simulated signals").arg(description));
         labelDevice->setStyleSheet("background-color: rgb(255, 200, 80); color: black; padding: 1px 6px;");
     } else {
         labelDevice->setText(tr("Device: %1").arg(description));

@@ -6,12 +6,13 @@
 
 #include <cstdio>
 
-#include "acquisition/sim_device.h"
+#include "acquisition/device_choice.h"
 #include "app/korin16_form.h"
 
 int saveMainWindowScreenshot(const QString& path, bool replayMode) {
     Korin16Form::registerFontSubstitutes();
-    Korin16Form form(std::make_shared<SimulatedDevice>(), "Simulated Dev1");
+    DeviceChoice device = chooseDevice();
+    Korin16Form form(device.driver, QString::fromStdString(device.description));
     form.show();
     // The first paint and the layout passes it queues.
     QElapsedTimer waited;
