@@ -128,8 +128,8 @@ void RunControl::buttonMNL_Click() {
     guarded([&] {
         if (!manualStimulationRunning()) {
             // Checked only when starting: "Stop Stim" must always stop.
-            if (stim_.PulsePost0Check()) {
-                window_.ShowAlertForm(alerts::kLastPulsePostManual);
+            if (std::string problem = stim_.manualStartProblem(); !problem.empty()) {
+                window_.ShowAlertForm(problem);
                 return;
             }
             setManualAcquisition();
@@ -270,8 +270,10 @@ void RunControl::installFilter() {
 
 void RunControl::AcquisitionSetUp() {
     window_.applyEnterBackColor();
-    if (stim_.PulsePost0Check()) {
-        alertStopped(alerts::kLastPulsePostRun);
+    if (std::string problem = stim_.runStartProblem(window_.stepEnabled(StimulusController::kStep1),
+                                                    window_.stepEnabled(StimulusController::kStep2));
+        !problem.empty()) {
+        alertStopped(problem);
         return;
     }
     double repeat = 0;

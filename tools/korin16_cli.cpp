@@ -20,6 +20,7 @@ int usage() {
                  "usage: korin16-cli <command>\n"
                  "commands:\n"
                  "  devices   list the data-acquisition drivers and read one 500 ms block from Dev1\n"
+                 "  record    record a run on the simulated Dev1 without a window (record --help)\n"
                  "  info FILE [--json]   describe a recording (.pldat) and any problem with it\n");
     return 2;
 }
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
     };
     static constexpr Command kCommands[] = {
         {"devices", cliDevices},
+        {"record", cliRecord},
         {"info", cliInfo},
     };
     for (const Command& c : kCommands)

@@ -1,0 +1,118 @@
+// korin16-cli record: a recorded run on the simulated Dev1, headless, through
+// the same run control as the window. Free-running unless --realtime.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "acquisition/acquisition_ni.h"
+#include "acquisition/headless_run_window.h"
+#include "acquisition/run_control.h"
+#include "acquisition/sim_device.h"
+#include "acquisition/timer.h"
+#include "app/logic/number_text.h"
+#include "stimulation/stimulus_controller.h"
+#include "tools/cli_commands.h"
+
+namespace {
+
+int recordUsage() {
+    std::fprintf(stderr,
+                 "usage: korin16-cli record --out DIR [--repeat N] [--time SECONDS] [--interval SECONDS]\n"
+                 "                          [--input-range 2000|10000] [--highpass VALUE|None]\n"
+                 "                          [--lowpass VALUE|None] [--text ADDED_TEXT] [--seed N] [--realtime]\n");
+    return 2;
+}
+
+// Splits seconds into the window's hours, minutes and seconds texts.
+void setDuration(HeadlessRunWindow& window, double seconds, RunText h, RunText m, RunText s) {
+    const double hours = std::floor(seconds / 3600);
+    const double minutes = std::floor((seconds - hours * 3600) / 60);
+    window.texts[h] = korin::defaultNumberText(hours);
+    window.texts[m] = korin::defaultNumberText(minutes);
+    window.texts[s] = korin::defaultNumberText(seconds - hours * 3600 - minutes * 60);
+}
+
+}  // namespace
+
+int cliRecord(int argc, char** argv) {
+    HeadlessRunWindow window;
+    std::string out;
+    double time = 1, interval = 0;
+    std::uint64_t seed = 1;
+    bool realTime = false;
+    window.texts[RunText::Repeat] = "1";
+    for (int i = 0; i < argc; ++i) {
+        std::string option = argv[i];
+        if (option == "--realtime") {
+            realTime = true;
+            continue;
+        }
+        if (i + 1 >= argc) return recordUsage();
+        std::string value = argv[++i];
+        if (option == "--out") {
+            out = value;
+        } else if (option == "--repeat") {
+            window.texts[RunText::Repeat] = value;
+        } else if (option == "--time" || option == "--interval") {
+            std::optional<double> seconds = korin::parseDouble(value);
+            if (!seconds || *seconds < 0) {
+                std::fprintf(stderr, "error: %s needs a number of seconds, not \"%s\"\n", option.c_str(),
+                             value.c_str());
+                return 2;
+            }
+            (option == "--time" ? time : interval) = *seconds;
+        } else if (option == "--input-range") {
+            if (value != "2000" && value != "10000") return recordUsage();
+            window.texts[RunText::InputRange] = value;
+        } else if (option == "--highpass") {
+            window.texts[RunText::Highpass] = value;
+        } else if (option == "--lowpass") {
+            window.texts[RunText::Lowpass] = value;
+        } else if (option == "--text") {
+            window.texts[RunText::AddText] = value;
+        } else if (option == "--seed") {
+            seed = std::strtoull(value.c_str(), nullptr, 10);
+        } else {
+            return recordUsage();
+        }
+    }
+    if (out.empty()) return recordUsage();
+    window.texts[RunText::OutputFolder] = out;
+    setDuration(window, time, RunText::Hours, RunText::Minutes, RunText::Seconds);
+    setDuration(window, interval, RunText::IntervalHours, RunText::IntervalMinutes, RunText::IntervalSeconds);
+
+    SimulatedDevice::Options options;
+    options.seed = seed;
+    options.realTime = realTime;
+    auto device = std::make_shared<SimulatedDevice>(options);
+    std::printf("Device: %s (%s)\n", device->name().c_str(), realTime ? "real time" : "free-running");
+    auto acquisition = std::make_unique<AcquisitionNI>(device);
+    PulseParameters step1, step2, manual;
+    StimulusController stimulus(*acquisition, step1, step2, manual);
+    korin::ChannelLevels levels;
+    RunControl run(*acquisition, stimulus, window, levels);
+
+    int spikesBefore = 0;
+    run.onTraceEnd = [&](int trace) {
+        int spikes = 0;
+        for (int c = 0; c < AcquisitionNI::kChannels; ++c) spikes += acquisition->spikeCount[c];
+        std::printf("trace %s: started at %.1f s, %d blocks, %d spikes\n", RunControl::traceHyouzi(trace + 1).c_str(),
+                    acquisition->timer->getTraceOffsetMsec() / 1000.0,
+                    static_cast<int>(acquisition->timer->getBlockMax()), spikes - spikesBefore);
+        std::fflush(stdout);
+        spikesBefore = spikes;
+    };
+    run.toolStripButtonRec_Click();
+
+    if (!run.dataFilePath().empty()) std::printf("Wrote %s\n", run.dataFilePath().c_str());
+    if (!run.summaryFilePath().empty() && window.alerts.empty())
+        std::printf("Wrote %s\n", run.summaryFilePath().c_str());
+    if (!window.alerts.empty()) {
+        std::fprintf(stderr, "error: %s\n", window.alerts.front().c_str());
+        return 1;
+    }
+    return 0;
+}
