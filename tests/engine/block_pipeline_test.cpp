@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "acquisition/acquisition_ni.h"
+#include "acquisition/sim_device.h"
 #include "acquisition/timer.h"
 #include "fake_daq_driver.h"
 #include "processing/filter.h"
@@ -494,4 +495,146 @@ TEST_F(RecordingFixture, ManualStimulationBlocksGoToTheManualFile) {
     const auto second = Bytes().i32(0).i32(1).f64(0.0).f64(500.0).i32(10000).u8(0).u8(0).i32(0).u8(0).i32(320000);
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + kHeader + kFullBlock, bytes.begin() + kHeader + kFullBlock + 39),
               second.v);
+}
+
+// ---------------------------------------------------------------------------
+// On the free-running simulated device (culture signal, device clock)
+
+namespace {
+
+struct SimPipelineFixture : ::testing::Test {
+    std::shared_ptr<SimulatedDevice> device = std::make_shared<SimulatedDevice>(SimulatedDevice::Options{3, false});
+    std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(device);
+    std::shared_ptr<Timer> clock;
+    float pthre[16] = {}, mthre[16] = {}, post[16] = {}, ep1[16] = {}, ep2[16] = {};
+
+    void SetUp() override {
+        for (int c = 0; c < 16; ++c) {
+            mthre[c] = -0.02f;
+            post[c] = 0.5f;
+            ep1[c] = 10.0f;
+            ep2[c] = 80.0f;
+        }
+        acq->setInputRange(2000);
+        ASSERT_EQ(acq->KidouNi(), 0);
+        acq->syokika();
+        acq->setThresh(pthre, mthre, post);
+        acq->setEP(ep1, ep2);
+        acq->setFilter(5000.0f, 100.0f, 1, 1);
+    }
+    void startRun(double duration, double traces, double interval) {
+        clock = std::make_shared<Timer>(duration, traces, interval, std::max(0.0, interval - duration));
+        clock->setStartDateTime(2022, 1, 31, 9, 5, 3, 250);
+        acq->timer = clock;
+    }
+    int recordPass() {
+        if (clock->getTime() == 0 && clock->getnowtrace() != 0) clock->setTraceOffsetMsec(clock->getKeikaTime());
+        const int result = acq->Kiroku(clock->getRemainingTime());
+        clock->Plus500ms();
+        clock->Plusblock();
+        clock->PlusKeikaTime();
+        return result;
+    }
+    void endTrace(int passes) {
+        clock->PlusTrace();
+        clock->PlusStep();
+        clock->ResetTimer();
+        acq->first = 1;
+        for (int i = 0; i < passes; ++i) {
+            ASSERT_EQ(acq->readonly(10), 0);
+            clock->PlusKeikaTime();
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(SimPipelineFixture, TraceOf1_2SecondsConsumesThreeWholeBlocksOfDeviceData) {
+    startRun(1.2, 1, 1.2);
+    std::vector<std::uint64_t> delivered;
+    for (int b = 0; b < 3; ++b) {
+        ASSERT_EQ(recordPass(), 0);
+        delivered.push_back(device->inputScansDelivered());
+    }
+    EXPECT_EQ(delivered, (std::vector<std::uint64_t>{10000, 20000, 30000}));
+    EXPECT_EQ(acq->DrawChartMaxIndex, 24000);
+}
+
+TEST_F(SimPipelineFixture, RingsHoldZerosAfterTheRealScansOfAShortLastBlock) {
+    acq->setFilter(5000.0f, 100.0f, 0, 0);
+    startRun(1.2, 1, 1.2);
+    for (int b = 0; b < 3; ++b) ASSERT_EQ(recordPass(), 0);
+    for (int c = 0; c < 16; ++c) {
+        EXPECT_NE(acq->chAry[c][23999], 0.0) << "channel " << c;
+        EXPECT_EQ(acq->chAry[c][24000], 0.0) << "channel " << c;
+        EXPECT_EQ(acq->chAry[c][29999], 0.0) << "channel " << c;
+    }
+}
+
+TEST_F(SimPipelineFixture, FreqDrawTimingAndSpikeIndexOverA1_5SecondTrace) {
+    startRun(1.5, 1, 1.5);
+    std::vector<int> timing;
+    std::vector<double> index;
+    for (int b = 0; b < 3; ++b) {
+        ASSERT_EQ(recordPass(), 0);
+        timing.push_back(acq->FreqDrawTiming);
+        index.push_back(acq->spikeIndex);
+    }
+    EXPECT_EQ(timing, (std::vector<int>{0, 1, 1}));
+    EXPECT_EQ(index, (std::vector<double>{0.5, 1.0, 2.0}));
+}
+
+TEST_F(SimPipelineFixture, ReadFailureMidBlockReturns1AndKeepsBlockNumRingsAndBins) {
+    startRun(2.0, 1, 2.0);
+    ASSERT_EQ(recordPass(), 0);
+    const std::vector<double> ring(acq->chAry[0], acq->chAry[0] + 20000);
+    const std::int16_t bin = acq->SpikeData[0][0];
+    const std::int32_t stamps = acq->spikeCount[0];
+    device->failReadAfterScans(5500);
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(acq->Kiroku(clock->getRemainingTime()), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("DAQmx Error: ", 0), 0u);
+
+    EXPECT_EQ(acq->BlockNum, 1);
+    EXPECT_EQ(acq->tailA, 10000);
+    EXPECT_EQ(acq->DrawChartMaxIndex, 10000);
+    EXPECT_EQ(std::vector<double>(acq->chAry[0], acq->chAry[0] + 20000), ring);
+    EXPECT_EQ(acq->spikeIndex, 0.5);
+    EXPECT_EQ(acq->SpikeData[0][0], bin);
+    EXPECT_EQ(acq->spikeCount[0], stamps);
+    EXPECT_FALSE(acq->hasInputTask());
+}
+
+TEST_F(SimPipelineFixture, ThreeTracesOfOneSecondMakeSixBlocksHandedOverAsRecorded) {
+    const fs::path dir = fs::path(::testing::TempDir()) / "sim_pipeline_three_traces";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string path = (dir / "run.pldat").string();
+    acq->pldatExportOn = 1;
+    startRun(1.0, 3, 3.0);
+    ASSERT_EQ(acq->fileopen(path), 0);
+    for (int t = 0; t < 3; ++t) {
+        for (int b = 0; b < 2; ++b) ASSERT_EQ(recordPass(), 0);
+        if (t < 2) endTrace(4);
+    }
+    acq->fileclose();
+
+    const auto bytes = readAll(path);
+    ASSERT_EQ(bytes.size(), kHeader + 6 * kFullBlock);
+    for (int n = 0; n < 6; ++n) {
+        const int t = n / 2, b = n % 2;
+        const auto expected =
+            Bytes().i32(t).i32(b).f64(t * 3000.0).f64(b * 500.0).i32(10000).u8(b == 0).u8(b == 1).i32(0).u8(255).i32(
+                320000);
+        const std::size_t at = kHeader + n * kFullBlock;
+        EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + at, bytes.begin() + at + 39), expected.v) << "block " << n;
+    }
+    // The last block's samples are the counts of the block the pipeline handed over.
+    const std::size_t last = kHeader + 5 * kFullBlock + 39;
+    for (int i : {0, 1, 777, 159999}) {
+        const auto count = static_cast<std::int16_t>(bytes[last + 2 * i] | (bytes[last + 2 * i + 1] << 8));
+        EXPECT_EQ(count, static_cast<std::int16_t>(std::trunc(acq->aryData[i] * 16384))) << "value " << i;
+    }
+    fs::remove_all(dir);
 }
