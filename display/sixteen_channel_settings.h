@@ -1,8 +1,7 @@
 // What the user has chosen for the sixteen-channel view: arrangement, X and Y
-// scale with the check marks of their menus, and the selected channel.
+// scale, and the selected channel, with the rules of their menus.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -16,22 +15,12 @@ struct SixteenChannelSettings {
     std::string SelectOneCh = "1";
     std::int32_t selectCh = 1;
 
-    std::array<bool, raw_axis::kXItems.size()> xChecked{};
-    std::array<bool, raw_axis::kYItems.size()> yChecked{};
-
-    // "X-axis" item i: uncheck all, take its value, check it.
+    // "X-axis" item i takes its value.
     void comboduration_SelectedIndexChanged(int item);
     // "Y-axis" item i: "Autoscale" turns autoscale on and keeps RawYaxis; any
     // other item turns it off and takes the item's value.
     void combovoltage_SelectedIndexChanged(int item);
-
-    // Autoscale on or off, with the "Autoscale" check mark.
-    void setRawAuto(bool on);
-    // Check the item whose value equals RawXaxis / RawYaxis as a number (after a restore).
-    void RawXCheck();
-    void RawYCheck();
-    void RawXCheckOff() { xChecked.fill(false); }
-    void RawYCheckOff() { yChecked.fill(false); }
+    void setRawAuto(bool on) { Rawauto = on; }
 
     // selectCh and its text together; an index outside 0..15 is refused.
     bool selectChannel(int index);
@@ -39,3 +28,10 @@ struct SixteenChannelSettings {
     // or -1 (no frame) when it is not a channel index.
     int selectedIndex() const;
 };
+
+// The one "X-axis" item that carries a check mark: the item equal to RawXaxis
+// as a number (a restored "500.0" checks "500"), or -1 when none is.
+int checkedXItem(const std::string& RawXaxis);
+// The one "Y-axis" item with a check mark: "Autoscale" while autoscaling, else
+// the item equal to RawYaxis as a number, or -1.
+int checkedYItem(const std::string& RawYaxis, bool Rawauto);

@@ -20,6 +20,27 @@ void SixteenChannelView::setLiveSource(const AcquisitionNI* acquisition) {
     live_ = [acquisition] { return liveSnapshot(*acquisition); };
 }
 
+void SixteenChannelView::bind(const SixteenChannelBinding& binding) {
+    binding_ = binding;
+    ReplayMode_ = binding.ReplayMode ? binding.ReplayMode : &ownReplayMode_;
+    sizechange_ = binding.sizechange ? binding.sizechange : &ownSizechange_;
+    Tatiagari_ = binding.Tatiagari ? binding.Tatiagari : &ownTatiagari_;
+    PaintTatiagari_ = binding.PaintTatiagari ? binding.PaintTatiagari : &ownPaintTatiagari_;
+    Paint16ChFirst_ = binding.Paint16ChFirst ? binding.Paint16ChFirst : &ownPaint16ChFirst_;
+}
+
+SixteenChannelSettings SixteenChannelView::settings() const {
+    return binding_.getSettings ? binding_.getSettings() : ownSettings_;
+}
+
+void SixteenChannelView::setSettings(const SixteenChannelSettings& s) {
+    if (binding_.setSettings) {
+        binding_.setSettings(s);
+    } else {
+        ownSettings_ = s;
+    }
+}
+
 bool SixteenChannelView::liveDataShown() const {
     return live_ && live_().DrawTyuu;
 }
@@ -29,6 +50,7 @@ bool SixteenChannelView::replayDataShown() const {
 }
 
 void SixteenChannelView::build(Shown what) {
+    const SixteenChannelSettings settings = this->settings();
     switch (what) {
     case Shown::Live:
         buildChartFrame(frame(), settings, colors_, live_ ? live_() : ChartSnapshot{}, width(), height(), true);
@@ -63,9 +85,9 @@ void SixteenChannelView::DrawWaku() {
 }
 
 void SixteenChannelView::prepareFrame() {
-    if (PaintTatiagari) {
-        if (Paint16ChFirst) {
-            Paint16ChFirst = false;
+    if (*PaintTatiagari_) {
+        if (*Paint16ChFirst_) {
+            *Paint16ChFirst_ = false;
             build(Shown::Empty);
         }
         return;
@@ -78,17 +100,18 @@ void SixteenChannelView::prepareFrame() {
 
 void SixteenChannelView::panelRawData1_MouseClick(int x, int y) {
     if (menu_ != nullptr && menu_->isVisible()) menu_->hide();
-    const CellGrid grid = cellGrid(arrayTypeFromText(settings.UIType), width(), height());
-    const int index = channelAtPoint(grid, x, y);
-    settings.selectChannel(index);
+    SixteenChannelSettings s = settings();
+    const int index = channelAtPoint(cellGrid(arrayTypeFromText(s.UIType), width(), height()), x, y);
+    s.selectChannel(index);
+    setSettings(s);
     emit channelSelected(index);
 
-    if (!ReplayMode && liveDataShown()) {
-        sizechange = true;
+    if (!replayMode() && liveDataShown()) {
+        setSizechange(true);
         DrawChart();
-    } else if (ReplayMode && replayDataShown()) {
+    } else if (replayMode() && replayDataShown()) {
         DrawChartLoad();
-        sizechange = true;
+        setSizechange(true);
         if (hooks_.DrawSelectCh) hooks_.DrawSelectCh();
         if (hooks_.DrawFreqSelectCh) hooks_.DrawFreqSelectCh();
     } else {
@@ -106,18 +129,22 @@ void SixteenChannelView::mousePressEvent(QMouseEvent* event) {
 }
 
 void SixteenChannelView::comboduration_SelectedIndexChanged(int item) {
-    settings.comboduration_SelectedIndexChanged(item);
+    SixteenChannelSettings s = settings();
+    s.comboduration_SelectedIndexChanged(item);
+    setSettings(s);
     redrawAfterAxisChange();
 }
 
 void SixteenChannelView::combovoltage_SelectedIndexChanged(int item) {
-    settings.combovoltage_SelectedIndexChanged(item);
+    SixteenChannelSettings s = settings();
+    s.combovoltage_SelectedIndexChanged(item);
+    setSettings(s);
     redrawAfterAxisChange();
 }
 
 void SixteenChannelView::redrawAfterAxisChange() {
-    if (Tatiagari || !dataShown()) return;
-    if (ReplayMode) {
+    if (*Tatiagari_ || !dataShown()) return;
+    if (replayMode()) {
         DrawChartLoad();
     } else {
         DrawChart();

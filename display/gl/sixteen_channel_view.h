@@ -1,9 +1,11 @@
 // The sixteen-channel view (panelRawData1): all sixteen filtered traces, one
 // cell per channel, live from the acquisition rings or from the replay reader's
-// window. Clicking a cell selects its channel. The window owns the colours and
-// the selected-channel views; it plugs them in through hooks.
+// window. Clicking a cell selects its channel. The window owns the colours, the
+// view settings, the start-up flags and the selected-channel views; it binds
+// them to the view, which otherwise keeps its own copies.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "display/chart_source.h"
@@ -23,6 +25,18 @@ struct SixteenChannelHooks {
     std::function<void()> DrawSelectFreqChWaku;
 };
 
+// Where the window keeps what the view shares with it. Anything left unbound
+// (empty or null) stays in the view's own storage.
+struct SixteenChannelBinding {
+    std::function<SixteenChannelSettings()> getSettings;
+    std::function<void(const SixteenChannelSettings&)> setSettings;
+    std::uint8_t* ReplayMode = nullptr;
+    bool* sizechange = nullptr;      // cleared by the selected-channel update
+    bool* Tatiagari = nullptr;       // start-up: the axis menus do not redraw
+    bool* PaintTatiagari = nullptr;  // start-up painting (below)
+    bool* Paint16ChFirst = nullptr;
+};
+
 class SixteenChannelView : public GlPanel {
     Q_OBJECT
 public:
@@ -34,12 +48,8 @@ public:
     void setLiveSource(const AcquisitionNI* acquisition);
     void setLiveSource(std::function<ChartSnapshot()> source) { live_ = std::move(source); }
     void setReplaySource(std::function<ChartSnapshot()> source) { replay_ = std::move(source); }
-    // Any reader with chAry, DrawChartMaxIndex, ACSelectary and DrawTyuu (FileReader).
-    template <class Reader>
-    void setReplaySource(const Reader* reader) {
-        replay_ = reader ? std::function<ChartSnapshot()>([reader] { return replaySnapshot(*reader); }) : nullptr;
-    }
     void setHooks(SixteenChannelHooks hooks) { hooks_ = std::move(hooks); }
+    void bind(const SixteenChannelBinding& binding);
     // Shown on a right click, after the click has selected its channel.
     void setContextMenu(QMenu* menu) { menu_ = menu; }
 
@@ -52,10 +62,10 @@ public:
     void DrawWakuRec() { DrawWaku(); }
     void DrawWakuReplay() { DrawWaku(); }
 
-    // Whether the source of the current mode has processed a block.
+    // Whether the source of each mode has processed a block (its DrawTyuu).
     bool liveDataShown() const;
     bool replayDataShown() const;
-    bool dataShown() const { return ReplayMode ? replayDataShown() : liveDataShown(); }
+    bool dataShown() const { return replayMode() ? replayDataShown() : liveDataShown(); }
 
     // A click at panel pixel (x, y) with any button.
     void panelRawData1_MouseClick(int x, int y);
@@ -63,19 +73,19 @@ public:
     void comboduration_SelectedIndexChanged(int item);
     void combovoltage_SelectedIndexChanged(int item);
 
+    SixteenChannelSettings settings() const;
+    void setSettings(const SixteenChannelSettings& s);
+    bool replayMode() const { return *ReplayMode_ != 0; }
+    void setReplayMode(bool on) { *ReplayMode_ = on ? 1 : 0; }
+    bool sizechange() const { return *sizechange_; }
+    void setSizechange(bool on) { *sizechange_ = on; }
+    // While PaintTatiagari is set the first paint draws the empty cells and later
+    // paints show that picture unchanged; after it every paint redraws.
+    void setStartUp(bool Tatiagari, bool PaintTatiagari) {
+        *Tatiagari_ = Tatiagari;
+        *PaintTatiagari_ = PaintTatiagari;
+    }
     Shown shown() const { return shown_; }
-
-    SixteenChannelSettings settings;
-    bool ReplayMode = false;
-    // Set before a redraw caused by a size, selection or colour change so that the
-    // analysis view redraws too; the selected-channel update clears it.
-    bool sizechange = false;
-    // Start-up: the axis menus do not redraw while Tatiagari is set; while
-    // PaintTatiagari is set the first paint draws the empty cells and later
-    // paints show that picture unchanged.
-    bool Tatiagari = true;
-    bool PaintTatiagari = true;
-    bool Paint16ChFirst = true;
 
 signals:
     // A click selected channel `index` (0..15); emitted before the redraw.
@@ -95,6 +105,19 @@ private:
     SixteenChannelHooks hooks_;
     QMenu* menu_ = nullptr;
     Shown shown_ = Shown::Nothing;
+
+    SixteenChannelBinding binding_;
+    SixteenChannelSettings ownSettings_;
+    std::uint8_t ownReplayMode_ = 0;
+    bool ownSizechange_ = false;
+    bool ownTatiagari_ = true;
+    bool ownPaintTatiagari_ = true;
+    bool ownPaint16ChFirst_ = true;
+    std::uint8_t* ReplayMode_ = &ownReplayMode_;
+    bool* sizechange_ = &ownSizechange_;
+    bool* Tatiagari_ = &ownTatiagari_;
+    bool* PaintTatiagari_ = &ownPaintTatiagari_;
+    bool* Paint16ChFirst_ = &ownPaint16ChFirst_;
 };
 
 // Puts a sixteen-channel view into the window's placeholder frame for

@@ -51,29 +51,26 @@ PreferenceActions addPreferencesMenu(QMenu* menu, const QString& lineText, ViewC
 }
 
 void syncRawAxisChecks(QActionGroup* xItems, QActionGroup* yItems, const SixteenChannelSettings& settings) {
+    const int x = checkedXItem(settings.RawXaxis);
     const auto xs = xItems->actions();
-    for (int i = 0; i < xs.size() && i < static_cast<int>(settings.xChecked.size()); ++i)
-        xs[i]->setChecked(settings.xChecked[i]);
+    for (int i = 0; i < xs.size(); ++i) xs[i]->setChecked(i == x);
+    const int y = checkedYItem(settings.RawYaxis, settings.Rawauto);
     const auto ys = yItems->actions();
-    for (int i = 0; i < ys.size() && i < static_cast<int>(settings.yChecked.size()); ++i)
-        ys[i]->setChecked(settings.yChecked[i]);
+    for (int i = 0; i < ys.size(); ++i) ys[i]->setChecked(i == y);
 }
 
 void connectRawAxisItems(QActionGroup* xItems, QActionGroup* yItems, SixteenChannelView* view) {
-    // The settings decide the check marks, so the groups must not tick by themselves.
-    xItems->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-    yItems->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     for (QAction* a : xItems->actions()) a->setCheckable(true);
     for (QAction* a : yItems->actions()) a->setCheckable(true);
     QObject::connect(xItems, &QActionGroup::triggered, view, [=](QAction* a) {
         view->comboduration_SelectedIndexChanged(static_cast<int>(xItems->actions().indexOf(a)));
-        syncRawAxisChecks(xItems, yItems, view->settings);
+        syncRawAxisChecks(xItems, yItems, view->settings());
     });
     QObject::connect(yItems, &QActionGroup::triggered, view, [=](QAction* a) {
         view->combovoltage_SelectedIndexChanged(static_cast<int>(yItems->actions().indexOf(a)));
-        syncRawAxisChecks(xItems, yItems, view->settings);
+        syncRawAxisChecks(xItems, yItems, view->settings());
     });
-    syncRawAxisChecks(xItems, yItems, view->settings);
+    syncRawAxisChecks(xItems, yItems, view->settings());
 }
 
 std::array<QActionGroup*, 2> addRawAxisMenus(QMenu* menu, SixteenChannelView* view) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -51,12 +50,11 @@ TEST(Autoscale, ScansTheWholeArrayIncludingUnfilledZeros) {
     EXPECT_NEAR(getAmpYAutoScaleMin(a.data(), 50000), -0.1, 1e-6);  // the unfilled zeros count
 }
 
-TEST(AxisMenus, XItemSetsRawXaxisAndIsTheOnlyOneChecked) {
+TEST(AxisMenus, XItemSetsRawXaxis) {
     SixteenChannelSettings s;
-    s.xChecked.fill(true);
     s.comboduration_SelectedIndexChanged(4);
     EXPECT_EQ(s.RawXaxis, "100");
-    for (size_t i = 0; i < s.xChecked.size(); ++i) EXPECT_EQ(s.xChecked[i], i == 4) << i;
+    EXPECT_EQ(checkedXItem(s.RawXaxis), 4);
 }
 
 TEST(AxisMenus, AutoscaleTurnsAutoOnAndKeepsRawYaxis) {
@@ -65,7 +63,7 @@ TEST(AxisMenus, AutoscaleTurnsAutoOnAndKeepsRawYaxis) {
     s.combovoltage_SelectedIndexChanged(raw_axis::kAutoscaleItem);
     EXPECT_TRUE(s.Rawauto);
     EXPECT_EQ(s.RawYaxis, "250");
-    EXPECT_TRUE(s.yChecked[raw_axis::kAutoscaleItem]);
+    EXPECT_EQ(checkedYItem(s.RawYaxis, s.Rawauto), raw_axis::kAutoscaleItem);
 }
 
 TEST(AxisMenus, ValueItemTurnsAutoOffAndTakesTheValue) {
@@ -74,38 +72,20 @@ TEST(AxisMenus, ValueItemTurnsAutoOffAndTakesTheValue) {
     s.combovoltage_SelectedIndexChanged(1);
     EXPECT_FALSE(s.Rawauto);
     EXPECT_EQ(s.RawYaxis, "2.5");
-    EXPECT_FALSE(s.yChecked[raw_axis::kAutoscaleItem]);
-    EXPECT_TRUE(s.yChecked[1]);
+    EXPECT_EQ(checkedYItem(s.RawYaxis, s.Rawauto), 1);
 }
 
 TEST(AxisMenus, RestoredValuesAreCheckedByNumber) {
-    SixteenChannelSettings s;
-    s.RawXaxis = "300.0";
-    s.RawYaxis = "2.50";
-    s.RawXCheck();
-    s.RawYCheck();
-    EXPECT_TRUE(s.xChecked[6]);  // "300"
-    EXPECT_TRUE(s.yChecked[1]);  // "2.5"
-    EXPECT_EQ(std::count(s.xChecked.begin(), s.xChecked.end(), true), 1);
-    EXPECT_EQ(std::count(s.yChecked.begin(), s.yChecked.end(), true), 1);
+    EXPECT_EQ(checkedXItem("300.0"), 6);  // "300"
+    EXPECT_EQ(checkedYItem("2.50", false), 1);  // "2.5"
+    EXPECT_EQ(checkedYItem("5000", false), 12);
 }
 
 TEST(AxisMenus, RestoredValueMatchingNoItemChecksNothing) {
-    SixteenChannelSettings s;
-    s.RawYaxis = "abc";
-    s.RawYCheck();
-    EXPECT_EQ(std::count(s.yChecked.begin(), s.yChecked.end(), true), 0);
-}
-
-TEST(AxisMenus, SetRawAutoChecksOnlyAutoscale) {
-    SixteenChannelSettings s;
-    s.RawYCheck();
-    s.setRawAuto(true);
-    EXPECT_TRUE(s.Rawauto);
-    EXPECT_EQ(std::count(s.yChecked.begin(), s.yChecked.end(), true), 1);
-    EXPECT_TRUE(s.yChecked[raw_axis::kAutoscaleItem]);
-    s.setRawAuto(false);
-    EXPECT_FALSE(s.yChecked[raw_axis::kAutoscaleItem]);
+    EXPECT_EQ(checkedXItem("abc"), -1);
+    EXPECT_EQ(checkedXItem("2.5"), -1);
+    EXPECT_EQ(checkedYItem("Autoscale", false), -1);
+    EXPECT_EQ(checkedYItem("3", false), -1);
 }
 
 TEST(ChannelSelection, IndexAndTextMoveTogether) {

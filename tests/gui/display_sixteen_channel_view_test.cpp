@@ -30,8 +30,7 @@ protected:
     SixteenChannelViewTest() : storage(16, std::vector<double>(kL, 0.0)), view(colors) {
         for (int c = 0; c < 16; ++c) table[c] = storage[c].data();
         selected.fill(1);
-        view.PaintTatiagari = false;
-        view.Tatiagari = false;
+        view.setStartUp(false, false);
         view.setLiveSource([this] {
             ChartSnapshot s;
             s.chAry = table.data();
@@ -90,7 +89,7 @@ TEST_F(SixteenChannelViewTest, KnownSignalOnChannel3DarkensPixelsInsideChannel3s
 
 TEST_F(SixteenChannelViewTest, ReplayChannelSwitchedOffDrawsAnEmptyCell) {
     for (int c = 0; c < 16; ++c) sine(c, 60.0);
-    view.ReplayMode = true;
+    view.setReplayMode(true);
     view.DrawWaku();
     const QImage empty = grab();
     selected[5] = 0;
@@ -117,7 +116,9 @@ TEST_F(SixteenChannelViewTest, CellsAreFilledWithTheBackgroundColourOnLightGrey)
 }
 
 TEST_F(SixteenChannelViewTest, SelectedCellHasARedFrame) {
-    view.settings.selectChannel(9);
+    SixteenChannelSettings s = view.settings();
+    s.selectChannel(9);
+    view.setSettings(s);
     view.DrawWaku();
     const QImage img = grab();
     const CellRect r = cell(9);
@@ -146,16 +147,16 @@ TEST_F(SixteenChannelViewTest, ClickInsideACellSelectsItAndRedrawsLiveData) {
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &press);
     EXPECT_EQ(emitted, 10);
-    EXPECT_EQ(view.settings.selectCh, 10);
-    EXPECT_EQ(view.settings.SelectOneCh, "10");
+    EXPECT_EQ(view.settings().selectCh, 10);
+    EXPECT_EQ(view.settings().SelectOneCh, "10");
     EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Live);
-    EXPECT_TRUE(view.sizechange);
+    EXPECT_TRUE(view.sizechange());
 }
 
 TEST_F(SixteenChannelViewTest, ClickOnABorderSelectsIndex0) {
     view.panelRawData1_MouseClick(215, 300);
-    EXPECT_EQ(view.settings.selectCh, 0);
-    EXPECT_EQ(view.settings.SelectOneCh, "0");
+    EXPECT_EQ(view.settings().selectCh, 0);
+    EXPECT_EQ(view.settings().SelectOneCh, "0");
 }
 
 TEST_F(SixteenChannelViewTest, ClickWithoutDataDrawsEmptyFramesOfAllThreeViews) {
@@ -170,11 +171,11 @@ TEST_F(SixteenChannelViewTest, ClickWithoutDataDrawsEmptyFramesOfAllThreeViews) 
     EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Empty);
     EXPECT_EQ(emptySelected, 1);
     EXPECT_EQ(emptyAnalysis, 1);
-    EXPECT_FALSE(view.sizechange);
+    EXPECT_FALSE(view.sizechange());
 }
 
 TEST_F(SixteenChannelViewTest, ReplayClickRedrawsTheReplayFrameAndBothSelectedViews) {
-    view.ReplayMode = true;
+    view.setReplayMode(true);
     std::vector<std::string> calls;
     SixteenChannelHooks hooks;
     hooks.afterReplayFrame = [&] { calls.push_back("after"); };
@@ -184,18 +185,18 @@ TEST_F(SixteenChannelViewTest, ReplayClickRedrawsTheReplayFrameAndBothSelectedVi
     view.panelRawData1_MouseClick(50, 50);
     EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Replay);
     EXPECT_EQ(calls, (std::vector<std::string>{"after", "raw", "freq"}));
-    EXPECT_TRUE(view.sizechange);
+    EXPECT_TRUE(view.sizechange());
 }
 
 TEST_F(SixteenChannelViewTest, AxisChangeRedrawsOnlyWhenDataIsShownAfterStartUp) {
     view.DrawWaku();
-    view.Tatiagari = true;
+    view.setStartUp(true, false);
     view.comboduration_SelectedIndexChanged(4);
-    EXPECT_EQ(view.settings.RawXaxis, "100");
+    EXPECT_EQ(view.settings().RawXaxis, "100");
     EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Empty);
-    view.Tatiagari = false;
+    view.setStartUp(false, false);
     view.combovoltage_SelectedIndexChanged(2);
-    EXPECT_EQ(view.settings.RawYaxis, "5");
+    EXPECT_EQ(view.settings().RawYaxis, "5");
     EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Live);
 }
 
@@ -221,6 +222,46 @@ TEST_F(SixteenChannelViewTest, ResizeRebuildsTheFrameAtTheNewSize) {
     EXPECT_EQ(view.currentFrame().recipe.width, 425);
     EXPECT_EQ(view.currentFrame().recipe.height, 425);
     EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Live);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SixteenChannelViewBinding, SettingsAndFlagsLiveWhereTheWindowKeepsThem) {
+    ViewColors colors;
+    SixteenChannelSettings windowSettings;
+    windowSettings.UIType = "A";
+    std::uint8_t ReplayMode = 0;
+    bool sizechange = false, Tatiagari = false, PaintTatiagari = false, Paint16ChFirst = true;
+    SixteenChannelView view(colors);
+    SixteenChannelBinding b;
+    b.getSettings = [&] { return windowSettings; };
+    b.setSettings = [&](const SixteenChannelSettings& s) { windowSettings = s; };
+    b.ReplayMode = &ReplayMode;
+    b.sizechange = &sizechange;
+    b.Tatiagari = &Tatiagari;
+    b.PaintTatiagari = &PaintTatiagari;
+    b.Paint16ChFirst = &Paint16ChFirst;
+    view.bind(b);
+    std::vector<double> zeros(kL, 0.0);
+    std::array<const double*, 16> table;
+    table.fill(zeros.data());
+    view.setLiveSource([&] {
+        ChartSnapshot s;
+        s.chAry = table.data();
+        s.DrawChartMaxIndex = 100;
+        s.ring = true;
+        s.DrawTyuu = true;
+        return s;
+    });
+    view.resize(425, 425);
+    view.panelRawData1_MouseClick(330, 330);  // layout "A": channel 16's cell at (320, 320)
+    EXPECT_EQ(windowSettings.selectCh, 15);
+    EXPECT_EQ(windowSettings.SelectOneCh, "15");
+    EXPECT_TRUE(sizechange);
+    view.setReplayMode(true);
+    EXPECT_EQ(ReplayMode, 1);
 }
 
 }  // namespace

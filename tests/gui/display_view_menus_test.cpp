@@ -73,7 +73,7 @@ TEST(PreferencesRendered, AfterDefaultTheCellsAreWhiteAgain) {
     colors.BackColor16 = {0, 0, 255};
     QMenu menu;
     SixteenChannelView view(colors);
-    view.PaintTatiagari = false;
+    view.setStartUp(false, false);
     view.resize(845, 415);
     view.show();
     const PreferenceActions items = addPreferencesMenu(&menu, "Line Color", colors, [&] { view.DrawWaku(); },
@@ -87,7 +87,7 @@ TEST(PreferencesRendered, AfterDefaultTheCellsAreWhiteAgain) {
 class RawAxisMenus : public ::testing::Test {
 protected:
     RawAxisMenus() : view(colors) {
-        view.Tatiagari = false;
+        view.setStartUp(false, false);
         groups = addRawAxisMenus(&menu, &view);
     }
     int checkedCount(QActionGroup* g) const {
@@ -113,19 +113,19 @@ TEST_F(RawAxisMenus, ItemsAreTheMenuValues) {
 
 TEST_F(RawAxisMenus, ChoosingAnXItemSetsTheScaleAndTicksOnlyIt) {
     groups[0]->actions()[4]->trigger();
-    EXPECT_EQ(view.settings.RawXaxis, "100");
+    EXPECT_EQ(view.settings().RawXaxis, "100");
     EXPECT_TRUE(groups[0]->actions()[4]->isChecked());
     EXPECT_EQ(checkedCount(groups[0]), 1);
 }
 
 TEST_F(RawAxisMenus, AutoscaleTicksOnlyAutoscaleAndAValueUnticksIt) {
     groups[1]->actions().back()->trigger();
-    EXPECT_TRUE(view.settings.Rawauto);
+    EXPECT_TRUE(view.settings().Rawauto);
     EXPECT_EQ(checkedCount(groups[1]), 1);
     EXPECT_TRUE(groups[1]->actions().back()->isChecked());
     groups[1]->actions()[5]->trigger();
-    EXPECT_FALSE(view.settings.Rawauto);
-    EXPECT_EQ(view.settings.RawYaxis, "50");
+    EXPECT_FALSE(view.settings().Rawauto);
+    EXPECT_EQ(view.settings().RawYaxis, "50");
     EXPECT_EQ(checkedCount(groups[1]), 1);
     EXPECT_TRUE(groups[1]->actions()[5]->isChecked());
 }
