@@ -260,10 +260,8 @@ bool FileReader::readHeader() {
 }
 
 void FileReader::filterBlock(Filter& f) {
-    if (!f.isOn()) return;
-    double* x = block_.get();
-    for (int k = 0; k < kBlockScans; ++k, x += kChannels)
-        for (int c = 0; c < kChannels; ++c) x[c] = f.filterSyori(c, x[c]);
+    // The whole block, the zeros after the kept scans too.
+    if (f.isOn()) f.filterScans(block_.get(), kBlockScans);
 }
 
 bool FileReader::readThresholdData() {
