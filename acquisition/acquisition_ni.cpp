@@ -1,6 +1,7 @@
 #include "acquisition/acquisition_ni.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -162,9 +163,11 @@ int32 AcquisitionNI::scaledRead(int reads, double* block, bool withOffset) {
     double* readArray = readScratch_.get();
     for (int r = 0; r < reads; ++r) {
         int32 got = 0;
+        const auto before = std::chrono::steady_clock::now();
         int32 status = driver_->DAQmxReadAnalogF64(taskHandle1, kScansPerRead, kReadTimeoutSec,
                                                    DAQmx_Val_GroupByScanNumber, readArray, kReadValues, &got,
                                                    nullptr);
+        readWaitSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count();
         if (failed(status)) {
             error = status;
             return status;

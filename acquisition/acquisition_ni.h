@@ -151,6 +151,9 @@ public:
     // volts x 10 minus the channel's offset; unread positions hold 0.
     // Returns the first failing status, or 0. `withOffset` false gives raw values.
     daqmx::int32 scaledRead(int reads, double* block, bool withOffset = true);
+    // Wall time spent inside the device's read calls since construction (the
+    // device pacing the loop), so run control can tell its own work apart.
+    double readWaitSeconds = 0;
     // Fetches and returns the driver's extended error text.
     std::string extendedErrorText();
     // Filters the first `scans` scans of `block` in place, scan by scan.

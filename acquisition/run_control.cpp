@@ -1,5 +1,6 @@
 #include "acquisition/run_control.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -295,6 +296,7 @@ void RunControl::AcquisitionSetUp() {
         return;
     }
     runActive_ = true;
+    passTiming_.clear();
     PlayTyuuDisable();
 
     manualPath_.clear();
@@ -392,6 +394,16 @@ bool RunControl::intervalPass() {
 void RunControl::AcquisitionLoop() {
     inLoop_ = true;
     Timer& clock = *acq_.timer;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point passStart = Clock::now();
+    double readWaitAtStart = acq_.readWaitSeconds;
+    auto notePass = [&] {
+        const Clock::time_point now = Clock::now();
+        const double passMs = std::chrono::duration<double, std::milli>(now - passStart).count();
+        passTiming_.add(passMs - (acq_.readWaitSeconds - readWaitAtStart) * 1000.0, passMs);
+        passStart = now;
+        readWaitAtStart = acq_.readWaitSeconds;
+    };
     while (true) {
         if (resumeRequested_.exchange(false)) TimerStart();
         if (StopTyuu) {
@@ -401,6 +413,8 @@ void RunControl::AcquisitionLoop() {
         if (PauseTyuu) {
             pausedWait();
             if (!runActive_) break;
+            passStart = Clock::now();  // the pause is no pass
+            readWaitAtStart = acq_.readWaitSeconds;
             continue;  // resumed: the next pass carries the resume out
         }
         if (IntervalTime <= 0) {
@@ -436,6 +450,7 @@ void RunControl::AcquisitionLoop() {
         }
         clock.PlusKeikaTime();
         window_.pollEvents();
+        notePass();
     }
     inLoop_ = false;
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "acquisition/channel_levels.h"
+#include "acquisition/pass_timing.h"
 #include "acquisition/run_window.h"
 #include "app/logic/run_gating.h"
 #include "files/file_naming.h"
@@ -80,6 +81,9 @@ public:
     const std::string& summaryFilePath() const { return summaryPath_; }
     const std::string& manualFilePath() const { return manualPath_; }
 
+    // Work time of every pass of the current (or last) run.
+    const PassTiming& passTiming() const { return passTiming_; }
+
     // Called after the last block of every trace with the trace's 0-based number.
     std::function<void(int trace)> onTraceEnd;
     // The local date and time of a run start; the system clock by default.
@@ -113,4 +117,5 @@ private:
     std::atomic<bool> resumeRequested_{false};
     bool manualRunning_ = false;
     std::string dataPath_, summaryPath_, manualPath_;
+    PassTiming passTiming_;
 };

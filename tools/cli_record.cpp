@@ -107,6 +107,7 @@ int cliRecord(int argc, char** argv) {
     };
     run.toolStripButtonRec_Click();
 
+    std::printf("Timing: %s\n", run.passTiming().summary().c_str());
     if (!run.dataFilePath().empty()) std::printf("Wrote %s\n", run.dataFilePath().c_str());
     if (!run.summaryFilePath().empty() && window.alerts.empty())
         std::printf("Wrote %s\n", run.summaryFilePath().c_str());

@@ -114,6 +114,7 @@ TEST_F(RunFixture, OneSecondTracesEveryThreeSecondsStartAtPasses1_7_13) {
     // The last pass (14) finishes the run before pumping events.
     EXPECT_EQ(recorded.size(), 13u);
     EXPECT_EQ(window.draws, 6);
+    EXPECT_EQ(run.passTiming().count(), 13);
     EXPECT_EQ(window.state, korin::RunState::Stop);
     EXPECT_TRUE(window.alerts.empty());
     EXPECT_FALSE(run.runActive());
@@ -441,4 +442,17 @@ TEST_F(RunFixture, ManualStimulationDuringARecordedPauseWritesItsOwnFile) {
         EXPECT_EQ(blocks[i].step, 0);
     }
     EXPECT_EQ(window.text(RunText::ManualButton), "Start Stim");
+}
+
+TEST(PassTimingStats, CountsLatePassesAndPercentiles) {
+    PassTiming timing;
+    for (int i = 0; i < 98; ++i) timing.add(3.5, 500);
+    timing.add(40, 520);
+    timing.add(650, 700);
+    EXPECT_EQ(timing.count(), 100);
+    EXPECT_EQ(timing.lateWorkPasses(), 1);
+    EXPECT_DOUBLE_EQ(timing.percentileWorkMs(0.5), 4);
+    EXPECT_DOUBLE_EQ(timing.percentileWorkMs(0.99), 41);
+    EXPECT_DOUBLE_EQ(timing.maxWorkMs(), 650);
+    EXPECT_DOUBLE_EQ(timing.maxPassMs(), 700);
 }
