@@ -159,9 +159,9 @@ TEST(StartUpOrder, SavedSettingsAreAppliedOnceAtTheFirstPaint) {
     int applied = 0;
     form.hooks.initialSettingLastOneMemory = [&] { ++applied; };
     form.show();
+    ASSERT_TRUE(waitFor([&] { return applied > 0 && !form.PaintTatiagari; }));
     settle();
     EXPECT_EQ(applied, 1);
-    EXPECT_FALSE(form.PaintTatiagari);
     form.resize(1300, 900);
     form.panelTimeLineDodai->update();
     settle();

@@ -3,6 +3,7 @@
 // paint (scripts/screenshot uses this).
 #include <QApplication>
 #include <QByteArray>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,22 @@
 
 #include "tests/gui/screenshot_tool.h"
 
+namespace {
+
+// A local X display whose socket is gone (no server, or a virtual one that
+// already quit) cannot be reached.
+bool localDisplayReachable(const QByteArray& display) {
+    if (!display.startsWith(':')) return true;  // remote or unusual: let the platform try
+    const QByteArray number = display.mid(1).split('.').value(0);
+    return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(number));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    // Without an X display (a plain ctest run) the window still runs, off screen.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    // Without a reachable display (a plain ctest run) the window still runs, off screen.
+    const QByteArray display = qgetenv("DISPLAY");
+    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && (display.isEmpty() || !localDisplayReachable(display)))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc >= 3 && std::strcmp(argv[1], "--screenshot") == 0) {

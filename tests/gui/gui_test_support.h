@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QStringList>
 #include <QWidget>
@@ -69,6 +70,19 @@ public:
 // Lets posted events (layout, the deferred start-up work) run.
 inline void settle() {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+// Handles events until `done` holds or `timeoutMs` have passed; true if it held.
+// For what depends on the display server, such as the first expose and paint.
+template <typename Condition>
+bool waitFor(Condition done, int timeoutMs = 5000) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
 }
 
 // A main window on a device that is not there, shown and loaded.
