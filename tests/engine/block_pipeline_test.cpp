@@ -30,9 +30,9 @@ double spikeEveryBlock(long long scan, int channel) {
     return channel == 0 && k >= 100 && k <= 105 ? -0.02 : 0.0;
 }
 
-struct PipelineFixture : ::testing::Test {
-    std::shared_ptr<FakeDaqDriver> driver = std::make_shared<FakeDaqDriver>();
-    std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(driver);
+// The run loop's bookkeeping around Kiroku, on any driver.
+struct RunHarness : ::testing::Test {
+    std::unique_ptr<AcquisitionNI> acq;
     std::shared_ptr<Timer> clock;
     float pthre[16] = {};
     float mthre[16] = {};
@@ -40,9 +40,10 @@ struct PipelineFixture : ::testing::Test {
     float ep1[16] = {};
     float ep2[16] = {};
 
-    void SetUp() override {
+    void init(std::shared_ptr<daqmx::Driver> driver, float threshold) {
+        acq = std::make_unique<AcquisitionNI>(std::move(driver));
         for (int c = 0; c < 16; ++c) {
-            mthre[c] = -0.1f;
+            mthre[c] = threshold;
             post[c] = 0.5f;
             ep1[c] = 10.0f;
             ep2[c] = 80.0f;
@@ -81,6 +82,11 @@ struct PipelineFixture : ::testing::Test {
             clock->PlusKeikaTime();
         }
     }
+};
+
+struct PipelineFixture : RunHarness {
+    std::shared_ptr<FakeDaqDriver> driver = std::make_shared<FakeDaqDriver>();
+    void SetUp() override { init(driver, -0.1f); }
 };
 
 }  // namespace
@@ -489,48 +495,11 @@ TEST_F(RecordingFixture, ManualStimulationBlocksGoToTheManualFile) {
 
 namespace {
 
-struct SimPipelineFixture : ::testing::Test {
+struct SimPipelineFixture : RunHarness {
     std::shared_ptr<SimulatedDevice> device = std::make_shared<SimulatedDevice>(SimulatedDevice::Options{3, false});
-    std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(device);
-    std::shared_ptr<Timer> clock;
-    float pthre[16] = {}, mthre[16] = {}, post[16] = {}, ep1[16] = {}, ep2[16] = {};
-
     void SetUp() override {
-        for (int c = 0; c < 16; ++c) {
-            mthre[c] = -0.02f;
-            post[c] = 0.5f;
-            ep1[c] = 10.0f;
-            ep2[c] = 80.0f;
-        }
-        acq->setInputRange(2000);
-        ASSERT_EQ(acq->KidouNi(), 0);
-        acq->syokika();
-        acq->setThresh(pthre, mthre, post);
-        acq->setEP(ep1, ep2);
+        init(device, -0.02f);
         acq->setFilter(5000.0f, 100.0f, 1, 1);
-    }
-    void startRun(double duration, double traces, double interval) {
-        clock = std::make_shared<Timer>(duration, traces, interval, std::max(0.0, interval - duration));
-        clock->setStartDateTime(2022, 1, 31, 9, 5, 3, 250);
-        acq->timer = clock;
-    }
-    int recordPass() {
-        if (clock->getTime() == 0 && clock->getnowtrace() != 0) clock->setTraceOffsetMsec(clock->getKeikaTime());
-        const int result = acq->Kiroku(clock->getRemainingTime());
-        clock->Plus500ms();
-        clock->Plusblock();
-        clock->PlusKeikaTime();
-        return result;
-    }
-    void endTrace(int passes) {
-        clock->PlusTrace();
-        clock->PlusStep();
-        clock->ResetTimer();
-        acq->first = 1;
-        for (int i = 0; i < passes; ++i) {
-            ASSERT_EQ(acq->readonly(10), 0);
-            clock->PlusKeikaTime();
-        }
     }
 };
 
