@@ -29,6 +29,12 @@ void SixteenChannelView::bind(const SixteenChannelBinding& binding) {
     Paint16ChFirst_ = binding.Paint16ChFirst ? binding.Paint16ChFirst : &ownPaint16ChFirst_;
 }
 
+void SixteenChannelView::setContextMenu(QMenu* menu) {
+    menu_ = menu;
+    // The view shows the menu itself; the panel behind it must not show it a second time.
+    setContextMenuPolicy(menu != nullptr ? Qt::PreventContextMenu : Qt::DefaultContextMenu);
+}
+
 SixteenChannelSettings SixteenChannelView::settings() const {
     return binding_.getSettings ? binding_.getSettings() : ownSettings_;
 }
@@ -82,6 +88,21 @@ void SixteenChannelView::DrawChartLoad() {
 void SixteenChannelView::DrawWaku() {
     build(Shown::Empty);
     showFrame();
+}
+
+void SixteenChannelView::SizeChangeDraw(bool stopped) {
+    if (replayMode() ? replayDataShown() : liveDataShown()) {
+        setSizechange(true);
+        if (replayMode()) {
+            DrawChartLoad();
+        } else {
+            DrawChart();
+        }
+    } else if (stopped) {
+        DrawWaku();
+        if (hooks_.DrawSelectChWaku) hooks_.DrawSelectChWaku();
+        if (hooks_.DrawSelectFreqChWaku) hooks_.DrawSelectFreqChWaku();
+    }
 }
 
 void SixteenChannelView::prepareFrame() {

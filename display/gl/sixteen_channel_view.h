@@ -51,7 +51,7 @@ public:
     void setHooks(SixteenChannelHooks hooks) { hooks_ = std::move(hooks); }
     void bind(const SixteenChannelBinding& binding);
     // Shown on a right click, after the click has selected its channel.
-    void setContextMenu(QMenu* menu) { menu_ = menu; }
+    void setContextMenu(QMenu* menu);
 
     // One live frame from the acquisition rings, then the selected-channel update.
     void DrawChart();
@@ -61,6 +61,9 @@ public:
     void DrawWaku();
     void DrawWakuRec() { DrawWaku(); }
     void DrawWakuReplay() { DrawWaku(); }
+    // The view's part of the window's SizeChangeDraw: the data of the current
+    // mode again, or, when stopped with none, the empty frames of all three views.
+    void SizeChangeDraw(bool stopped);
 
     // Whether the source of each mode has processed a block (its DrawTyuu).
     bool liveDataShown() const;

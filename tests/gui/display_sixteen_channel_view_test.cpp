@@ -265,3 +265,30 @@ TEST(SixteenChannelViewBinding, SettingsAndFlagsLiveWhereTheWindowKeepsThem) {
 }
 
 }  // namespace
+
+namespace {
+
+class SizeChangeDrawTest : public SixteenChannelViewTest {};
+
+TEST_F(SizeChangeDrawTest, WithLiveDataRedrawsTheChartAndFlagsTheAnalysisView) {
+    view.SizeChangeDraw(false);
+    EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Live);
+    EXPECT_TRUE(view.sizechange());
+}
+
+TEST_F(SizeChangeDrawTest, StoppedWithoutDataDrawsTheEmptyFramesOfAllThreeViews) {
+    valid = 0;
+    int empties = 0;
+    SixteenChannelHooks hooks;
+    hooks.DrawSelectChWaku = [&] { ++empties; };
+    hooks.DrawSelectFreqChWaku = [&] { ++empties; };
+    view.setHooks(hooks);
+    view.SizeChangeDraw(false);
+    EXPECT_EQ(empties, 0);  // running, between blocks: nothing to redraw
+    view.SizeChangeDraw(true);
+    EXPECT_EQ(view.shown(), SixteenChannelView::Shown::Empty);
+    EXPECT_EQ(empties, 2);
+    EXPECT_FALSE(view.sizechange());
+}
+
+}  // namespace
