@@ -28,6 +28,7 @@
 #include "app/step_tab.h"
 #include "app/view_frames.h"
 #include "app/window_fonts.h"
+#include "display/gl/window_wiring.h"
 
 using namespace korin;
 
@@ -93,6 +94,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     connectInputSanitising();
     panelBase->installEventFilter(this);
     panelTimeLineDodai->panelStimF1->installEventFilter(this);
+    installViews();
 }
 
 Korin16Form::~Korin16Form() = default;
@@ -117,6 +119,32 @@ void Korin16Form::connectControls() {
     connect(modeButton(), &QToolButton::clicked, this, &Korin16Form::toolStripButtonMode_Click);
     connect(panelRawDataDodai->TypeMenuItemAB, &QAction::triggered, this, &Korin16Form::TypeMenuItemAB_Click);
     connect(panelRawDataDodai->TypeMenuItemC, &QAction::triggered, this, &Korin16Form::TypeMenuItemC_Click);
+}
+
+void Korin16Form::installViews() {
+    SixteenChannelWiring w;
+    w.colors = &colors;
+    w.fields = {&UIType, &RawXaxis, &RawYaxis, &Rawauto, &SelectOneCh, &selectCh, &ReplayMode,
+                &sizechange, &Tatiagari, &PaintTatiagari, &Paint16ChFirst};
+    w.acquisition = acquisition.get();
+    w.replaySource = [this] { return reader ? replaySnapshot(*reader) : ChartSnapshot{}; };
+    w.contextMenu = panelRawDataDodai->contextMenu;
+    w.xAxisItems = panelRawDataDodai->xAxisItems;
+    w.yAxisItems = panelRawDataDodai->yAxisItems;
+    const std::array<const PreferenceItems*, 3> prefs = {&panelRawDataDodai->preferences,
+                                                         &panelRawDataUpDodai->preferences,
+                                                         &panelFreqDodai->preferences};
+    for (std::size_t i = 0; i < prefs.size(); ++i)
+        w.preferences[i] = {prefs[i]->menu, prefs[i]->items[0], prefs[i]->items[1], prefs[i]->items[2],
+                            prefs[i]->items[3]};
+    w.SizeChangeDraw = [this] {
+        if (hooks.SizeChangeDraw) hooks.SizeChangeDraw();
+    };
+    panelRawData1View = installSixteenChannelView(panelRawDataDodai->panelRawData1, w);
+    connect(panelRawData1View, &SixteenChannelView::channelSelected, this, [this](int index) {
+        if (ReplayMode && reader) reader->selectch = index;
+    });
+    hooks.SizeChangeDraw = [this] { panelRawData1View->SizeChangeDraw(StopTyuu.load() != 0); };
 }
 
 void Korin16Form::applyDeviceIndicator(const QString& description, bool simulated) {

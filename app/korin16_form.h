@@ -25,6 +25,7 @@ class AcquisitionNI;
 class FileReader;
 class AcquisitionPanel;
 class FreqFrame;
+class SixteenChannelView;
 class QAbstractButton;
 class QComboBox;
 class QLabel;
@@ -200,6 +201,7 @@ public:
     RawDataFrame* panelRawDataDodai;
     RawDataUpFrame* panelRawDataUpDodai;
     FreqFrame* panelFreqDodai;
+    SixteenChannelView* panelRawData1View;  // the sixteen-channel view inside panelRawData1
     QLabel* labelDevice;
 
     // Channel order; filled at start-up (SetButtonGroup).
@@ -220,6 +222,7 @@ protected:
 
 private:
     void connectControls();
+    void installViews();
     void connectInputSanitising();
     void SetButtonGroup();
     void colourOrdinaryAndToolbarButtons();
