@@ -41,8 +41,13 @@ void guarded(F&& body) {
 }  // namespace
 
 RunControl::RunControl(AcquisitionNI& acquisition, StimulusController& stimulus, RunWindow& window,
-                       korin::ChannelLevels& levels)
-    : acq_(acquisition), stim_(stimulus), window_(window), levels_(levels) {
+                       korin::ChannelLevels& levels, korin::RunFlags* flags)
+    : ownFlags_(flags ? nullptr : std::make_unique<korin::RunFlags>()),
+      flags_(flags ? *flags : *ownFlags_),
+      acq_(acquisition),
+      stim_(stimulus),
+      window_(window),
+      levels_(levels) {
     stim_.setStopInProgress([this] { return StopTyuu.load() != 0; });
 }
 
@@ -51,10 +56,7 @@ RunControl::~RunControl() {
 }
 
 void RunControl::applyState(RunState state) {
-    const korin::RunFlagChanges changes = korin::flagChangesFor(state);
-    PlayTyuu = korin::applyFlagChange(changes.PlayTyuu, PlayTyuu);
-    StopTyuu = korin::applyFlagChange(changes.StopTyuu, StopTyuu);
-    PauseTyuu = korin::applyFlagChange(changes.PauseTyuu, PauseTyuu);
+    flags_.apply(state);
     window_.applyRunState(state, rectf != 0);
 }
 

@@ -13,6 +13,7 @@
 
 #include "acquisition/channel_levels.h"
 #include "acquisition/pass_timing.h"
+#include "acquisition/run_flags.h"
 #include "acquisition/run_window.h"
 #include "app/logic/run_gating.h"
 #include "files/file_naming.h"
@@ -29,8 +30,10 @@ public:
     static constexpr const char* kRecordingFileNotWritten =
         "The recording has stopped: the data file could not be written.";
 
+    // `flags` are the window's when it has them (the replay side reads them too);
+    // without, run control keeps its own.
     RunControl(AcquisitionNI& acquisition, StimulusController& stimulus, RunWindow& window,
-               korin::ChannelLevels& levels);
+               korin::ChannelLevels& levels, korin::RunFlags* flags = nullptr);
     ~RunControl();
 
     // --- Handlers (record mode) ---
@@ -60,12 +63,17 @@ public:
     void PauseTyuuDisable() { applyState(korin::RunState::Pause); }
     void applyState(korin::RunState state);
 
+private:
+    std::unique_ptr<korin::RunFlags> ownFlags_;
+    korin::RunFlags& flags_;
+
+public:
     // --- Run-state flags, shared with the handlers that run inside the event pump ---
-    std::atomic<std::uint8_t> PlayTyuu{0};
-    std::atomic<std::uint8_t> StopTyuu{1};
-    std::atomic<std::uint8_t> PauseTyuu{0};
-    std::atomic<std::uint8_t> KyuusiTyuu{0};
-    std::atomic<std::uint8_t> rectf{0};
+    std::atomic<std::uint8_t>& PlayTyuu = flags_.PlayTyuu;
+    std::atomic<std::uint8_t>& StopTyuu = flags_.StopTyuu;
+    std::atomic<std::uint8_t>& PauseTyuu = flags_.PauseTyuu;
+    std::atomic<std::uint8_t>& KyuusiTyuu = flags_.KyuusiTyuu;
+    std::atomic<std::uint8_t>& rectf = flags_.rectf;
 
     // --- Run values ---
     float goukeiZikann = 0;

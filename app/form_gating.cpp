@@ -19,10 +19,7 @@ using namespace korin;
 
 void Korin16Form::applyRunState(RunState state) {
     gateControls(state, rectf != 0);
-    const RunFlagChanges changes = flagChangesFor(state);
-    PlayTyuu = applyFlagChange(changes.PlayTyuu, PlayTyuu);
-    StopTyuu = applyFlagChange(changes.StopTyuu, StopTyuu);
-    PauseTyuu = applyFlagChange(changes.PauseTyuu, PauseTyuu);
+    runFlags.apply(state);
 }
 
 void Korin16Form::gateControls(RunState state, bool recording) {

@@ -15,6 +15,9 @@
 
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/daqmx.h"
+#include "acquisition/run_control.h"
+#include "app/form_run_window.h"
+#include "stimulation/stimulus_controller.h"
 #include "files/file_reader.h"
 #include "app/acquisition_panel.h"
 #include "app/logic/input_sanitising.h"
@@ -95,6 +98,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     panelBase->installEventFilter(this);
     panelTimeLineDodai->panelStimF1->installEventFilter(this);
     installViews();
+    installRunControl();
 }
 
 Korin16Form::~Korin16Form() = default;
@@ -127,7 +131,7 @@ void Korin16Form::installViews() {
     w.fields = {&UIType, &RawXaxis, &RawYaxis, &Rawauto, &SelectOneCh, &selectCh, &ReplayMode,
                 &sizechange, &Tatiagari, &PaintTatiagari, &Paint16ChFirst};
     w.acquisition = acquisition.get();
-    w.replaySource = [this] { return reader ? replaySnapshot(*reader) : ChartSnapshot{}; };
+    w.reader = [this] { return static_cast<const FileReader*>(reader.get()); };
     w.contextMenu = panelRawDataDodai->contextMenu;
     w.xAxisItems = panelRawDataDodai->xAxisItems;
     w.yAxisItems = panelRawDataDodai->yAxisItems;
@@ -140,6 +144,13 @@ void Korin16Form::installViews() {
     w.SizeChangeDraw = [this] {
         if (hooks.SizeChangeDraw) hooks.SizeChangeDraw();
     };
+    w.selected = {&Mode, &RawUpXaxis, &EpXScale,
+                  panelRawDataUpDodai->textBoxRawXMin, panelRawDataUpDodai->textBoxRawXMax,
+                  panelFreqDodai->textBoxFreqXMin, panelFreqDodai->textBoxFreqXMax,
+                  [this] { if (hooks.DrawSelectCh) hooks.DrawSelectCh(); },
+                  [this] { if (hooks.DrawFreqSelectCh) hooks.DrawFreqSelectCh(); },
+                  [this] { if (hooks.DrawSelectChWaku) hooks.DrawSelectChWaku(); },
+                  [this] { if (hooks.DrawSelectFreqChWaku) hooks.DrawSelectFreqChWaku(); }};
     panelRawData1View = installSixteenChannelView(panelRawDataDodai->panelRawData1, w);
     connect(panelRawData1View, &SixteenChannelView::channelSelected, this, [this](int index) {
         if (ReplayMode && reader) reader->selectch = index;
@@ -169,6 +180,7 @@ void Korin16Form::showEvent(QShowEvent* event) {
 }
 
 void Korin16Form::closeEvent(QCloseEvent* event) {
+    endRun();
     if (hooks.Korin16Form_FormClosed) hooks.Korin16Form_FormClosed();
     pointerinfo->hide();
     QMainWindow::closeEvent(event);

@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+#include "acquisition/channel_levels.h"
+#include "acquisition/run_flags.h"
 #include "app/alert_forms.h"
 #include "app/logic/run_gating.h"
 #include "display/colors.h"
@@ -22,6 +24,9 @@ namespace daqmx {
 class Driver;
 }
 class AcquisitionNI;
+class FormRunWindow;
+class RunControl;
+class StimulusController;
 class FileReader;
 class AcquisitionPanel;
 class FreqFrame;
@@ -45,6 +50,10 @@ struct WindowHooks {
     std::function<void()> SetSelectStepStimConfig;      // step editor: reload the open tab's pulse fields
     std::function<void()> SizeChangeDraw;               // views: redraw after a layout pass
     std::function<void()> redrawSelectedChannelViews;   // views: after the analysis mode changed
+    std::function<void()> DrawSelectCh;                 // selected-channel raw plot
+    std::function<void()> DrawFreqSelectCh;             // analysis plot of the current mode
+    std::function<void()> DrawSelectChWaku;             // empty raw plot
+    std::function<void()> DrawSelectFreqChWaku;         // empty analysis plot
     std::function<void()> initialSettingLastOneMemory;  // saved settings: once, at the first paint
     std::function<void()> Korin16Form_FormClosed;       // end any run, offer to save the settings
 };
@@ -167,13 +176,12 @@ public:
 
     // --- Run flags: read by the run and replay loops, written by the handlers
     // they pump and by the delay and stimulus threads ---
-    std::atomic<std::uint8_t> PlayTyuu{0};
-    std::atomic<std::uint8_t> StopTyuu{0};
-    std::atomic<std::uint8_t> PauseTyuu{0};
-    std::atomic<std::uint8_t> KyuusiTyuu{0};
-    std::atomic<std::uint8_t> rectf{0};
-    std::atomic<std::uint8_t> stimStop{0};
-    std::atomic<std::uint8_t> StimOnOff{0};
+    korin::RunFlags runFlags;
+    std::atomic<std::uint8_t>& PlayTyuu = runFlags.PlayTyuu;
+    std::atomic<std::uint8_t>& StopTyuu = runFlags.StopTyuu;
+    std::atomic<std::uint8_t>& PauseTyuu = runFlags.PauseTyuu;
+    std::atomic<std::uint8_t>& KyuusiTyuu = runFlags.KyuusiTyuu;
+    std::atomic<std::uint8_t>& rectf = runFlags.rectf;
     std::uint8_t ReplayMode = 0;
     std::uint8_t readerActive = 0;
     std::uint8_t panelReplayFront = 0;
@@ -187,11 +195,19 @@ public:
     bool sizechange = false;
 
     // Per-channel settings shared by reference with the acquisition engine.
-    float yPThreshAry[kChannels] = {};
-    float yMThreshAry[kChannels] = {};
-    float PostAry[kChannels] = {};
-    float EPThreshAry1[kChannels] = {};
-    float EPThreshAry2[kChannels] = {};
+    korin::ChannelLevels levels;
+    float (&yPThreshAry)[kChannels] = levels.yPThreshAry;
+    float (&yMThreshAry)[kChannels] = levels.yMThreshAry;
+    float (&PostAry)[kChannels] = levels.PostAry;
+    float (&EPThreshAry1)[kChannels] = levels.EPThreshAry1;
+    float (&EPThreshAry2)[kChannels] = levels.EPThreshAry2;
+
+    // --- Record mode's run control, driving this window through runWindow ---
+    // Asks a run in progress to end; its loop finishes it at its next pass.
+    void endRun();
+    std::unique_ptr<StimulusController> stimulus;
+    std::unique_ptr<FormRunWindow> runWindow;
+    std::unique_ptr<RunControl> runControl;
 
     // --- Panels ---
     QWidget* panelBase;
@@ -223,6 +239,9 @@ protected:
 private:
     void connectControls();
     void installViews();
+    // Creates the stimulus controller and run control and connects the record
+    // mode's buttons to them.
+    void installRunControl();
     void connectInputSanitising();
     void SetButtonGroup();
     void colourOrdinaryAndToolbarButtons();

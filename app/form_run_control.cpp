@@ -1,0 +1,53 @@
+// The record mode of the window: run control drives the window through
+// FormRunWindow, and the toolbar and manual buttons call its handlers. During a
+// run the loop pumps events itself: GLFW's poll, then the window's own events,
+// so the buttons work while the loop runs.
+#include <GLFW/glfw3.h>
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "acquisition/acquisition_ni.h"
+#include "acquisition/run_control.h"
+#include "app/form_run_window.h"
+#include "app/korin16_form.h"
+#include "app/run_toolbar.h"
+#include "app/step_tab.h"
+#include "display/gl/sixteen_channel_view.h"
+#include "stimulation/stimulus_controller.h"
+
+void Korin16Form::installRunControl() {
+    stimulus = std::make_unique<StimulusController>(*acquisition, Step1PP, Step2PP, StepMPP);
+    runWindow = std::make_unique<FormRunWindow>(*this);
+    runWindow->startPump = [] { return glfwInit() == GLFW_TRUE; };
+    runWindow->pump = [] {
+        glfwPollEvents();
+        QCoreApplication::processEvents();
+    };
+    runWindow->stopPump = [] { glfwTerminate(); };
+    runWindow->drawChart = [this] { panelRawData1View->DrawChart(); };
+    runControl = std::make_unique<RunControl>(*acquisition, *stimulus, *runWindow, levels, &runFlags);
+
+    // Play and Record serve replay in replay mode; that side is not the run's.
+    for (RunToolBar* bar : runToolBars()) {
+        connect(bar->toolStripButtonPlay, &QToolButton::clicked, this, [this] {
+            if (!ReplayMode) runControl->toolStripButtonPlay_Click();
+        });
+        connect(bar->toolStripButtonRec, &QToolButton::clicked, this, [this] {
+            if (!ReplayMode) runControl->toolStripButtonRec_Click();
+        });
+        connect(bar->toolStripButtonPause, &QToolButton::clicked, this, [this] {
+            if (!ReplayMode) runControl->toolStripButtonPause_Click();
+        });
+        connect(bar->toolStripButtonStop, &QToolButton::clicked, this, [this] {
+            if (!ReplayMode) runControl->toolStripButtonStop_Click();
+        });
+    }
+    if (QPushButton* manual = stepTab(2)->buttonMNL)
+        connect(manual, &QPushButton::clicked, this, [this] { runControl->buttonMNL_Click(); });
+}
+
+void Korin16Form::endRun() {
+    if (runControl && runControl->runActive()) runControl->toolStripButtonStop_Click();
+}

@@ -1,0 +1,90 @@
+// A recorded run in the window, end to end, on a free-running simulated Dev1.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <filesystem>
+
+#include "acquisition/run_control.h"
+#include "acquisition/sim_device.h"
+#include "app/form_run_window.h"
+#include "tests/gui/gui_test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordInWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / "korin16-window-record";
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        SimulatedDevice::Options options;
+        options.realTime = false;
+        form = std::make_unique<Korin16Form>(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
+        alerts = std::make_shared<RecordingAlertSink>();
+        form->setAlertSink(alerts);
+        form->show();
+        settle();
+    }
+    void TearDown() override {
+        form->close();
+        form.reset();
+        fs::remove_all(folder);
+    }
+    template <typename T = QWidget>
+    T* control(const char* name) const {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    fs::path folder;
+    std::unique_ptr<Korin16Form> form;
+    std::shared_ptr<RecordingAlertSink> alerts;
+};
+
+}  // namespace
+
+TEST_F(RecordInWindow, RecordUpdatesTheLabelsStopReturnsToStoppedAndTheFileIsOnDisk) {
+    control<QLineEdit>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    // Clicks Stop through the toolbar once the loop has run a few passes; the
+    // loop pumps the window's events, so the button works while it runs.
+    auto pump = form->runWindow->pump;
+    int pumps = 0;
+    QString traceLabel, remainingLabel;
+    bool pauseWhileRecording = true;
+    form->runWindow->pump = [&] {
+        pump();
+        if (++pumps == 11 + 6) {
+            traceLabel = control<QLabel>("labelRemainingTrace")->text();
+            remainingLabel = control<QLabel>("labelRemaining")->text();
+            pauseWhileRecording = control<QToolButton>("toolStripButtonPause")->isEnabled();
+            control<QToolButton>("toolStripButtonStop")->click();
+        }
+    };
+    control<QToolButton>("toolStripButtonRec")->click();
+
+    EXPECT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+    EXPECT_EQ(traceLabel, "0001");
+    EXPECT_EQ(remainingLabel, "00:19:57") << "20 minutes less six blocks of 0.5 s";
+    EXPECT_FALSE(pauseWhileRecording) << "a recorded run offers Pause only from its first interval";
+    EXPECT_TRUE(control<QToolButton>("toolStripButtonRec")->isEnabled());
+    EXPECT_TRUE(control<QToolButton>("toolStripButtonPlay")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("toolStripButtonStop")->isEnabled());
+    EXPECT_FALSE(form->runControl->runActive());
+
+    const std::string data = form->runControl->dataFilePath();
+    ASSERT_FALSE(data.empty());
+    EXPECT_EQ(fs::file_size(data), 123u + 6u * (39u + 320'000u));
+    EXPECT_TRUE(fs::exists(form->runControl->summaryFilePath()));
+}
+
+TEST_F(RecordInWindow, RecordWithoutAFolderAlertsAndStaysStopped) {
+    control<QLineEdit>("textBoxExportDire")->setText("");
+    control<QToolButton>("toolStripButtonRec")->click();
+    EXPECT_EQ(alerts->informed, QStringList({"Please specify an output folder."}));
+    EXPECT_TRUE(control<QToolButton>("toolStripButtonRec")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("toolStripButtonStop")->isEnabled());
+}
