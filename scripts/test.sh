@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs the whole test suite: every test in the
-# release build (GUI tests on a virtual display), then the engine tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# release build (GUI tests on a virtual display), a bounded fuzzing run of the file
+# reader, the threaded engine tests under ThreadSanitizer, and last the engine
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,12 +10,6 @@ scripts/build.sh
 
 echo "== Tests (release build)"
 (cd build && xvfb-run -a -s "-screen 0 1600x1200x24" ctest --output-on-failure -j2 --timeout 300)
-
-echo "== Engine tests under AddressSanitizer + UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORIN16_GUI=OFF -DKORIN16_BENCH=OFF -DKORIN16_SANITIZE=ON
-cmake --build build-asan -j"$(nproc)" --target korin16_engine_tests korin16-cli
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-   ctest --output-on-failure -j2 --timeout 600)
 
 if command -v clang++ >/dev/null; then
   echo "== Recording file reader under libFuzzer (60 s)"
@@ -24,3 +19,16 @@ if command -v clang++ >/dev/null; then
   build-fuzz/make_fuzz_seeds build-fuzz/corpus
   (cd build-fuzz && ./file_reader_fuzz -max_total_time=60 -max_len=65536 -timeout=30 -rss_limit_mb=4096 corpus)
 fi
+
+echo "== Threaded engine tests under ThreadSanitizer"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DKORIN16_GUI=OFF -DKORIN16_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
+cmake --build build-tsan -j"$(nproc)" --target korin16_engine_tests
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1 \
+   ./korin16_engine_tests --gtest_filter='Stim*:Pulse*:Step*:RunFixture*:SimDevice*:SimulatedDevice*')
+
+echo "== Engine tests under AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORIN16_GUI=OFF -DKORIN16_BENCH=OFF -DKORIN16_SANITIZE=ON
+cmake --build build-asan -j"$(nproc)" --target korin16_engine_tests korin16-cli
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+   ctest --output-on-failure -j2 --timeout 600)
