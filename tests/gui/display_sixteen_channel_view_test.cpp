@@ -292,3 +292,17 @@ TEST_F(SizeChangeDrawTest, StoppedWithoutDataDrawsTheEmptyFramesOfAllThreeViews)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SixteenChannelViewTest, ImmediateModeDrawsTheSamePictureAsVertexArrays) {
+    for (int c = 0; c < 16; ++c) sine(c, 90.0 + 10 * c);
+    view.DrawChart();
+    const QImage arrays = grab();
+    view.setSubmission(Submission::Immediate);
+    view.update();
+    const QImage immediate = grab();
+    EXPECT_TRUE(arrays == immediate);
+}
+
+}  // namespace
