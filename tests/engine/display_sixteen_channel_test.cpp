@@ -201,13 +201,4 @@ TEST_F(SixteenChannelFrame, WithoutDataEveryCellIsEmpty) {
     EXPECT_EQ(list.texts().size(), 16u);
 }
 
-TEST_F(SixteenChannelFrame, GridUsesTheGridColourAndBackgroundTheBackColour) {
-    buildWakuFrame(list, settings, colors, kW, kH);
-    const auto& b = list.batches();
-    EXPECT_EQ(b[0].color, toDrawingColor(colors.BackColor16));
-    EXPECT_EQ(b[1].color, toDrawingColor(colors.GridColor16));
-    EXPECT_EQ(list.vertices()[b[0].first], (Vertex2{5.0f, 5.0f}));
-    EXPECT_EQ(list.vertices()[b[0].first + 2], (Vertex2{105.0f, 205.0f}));
-}
-
 }  // namespace
