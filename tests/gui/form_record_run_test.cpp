@@ -18,7 +18,9 @@ namespace {
 class RecordInWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / "korin16-window-record";
+        // One folder per test: ctest runs the tests of this file side by side.
+        folder = fs::temp_directory_path() /
+                 ("korin16-window-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);
         SimulatedDevice::Options options;
