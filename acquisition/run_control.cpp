@@ -210,10 +210,10 @@ bool RunControl::openRecordingFiles() {
     dataPath_.clear();
     if (acq_.pldatExportOn) {
         if (acq_.fileopen(recordingFilePath(folder, stamp, added)) != 0) {
-            std::printf("%s %s\n", kRecordingFileNotCreated, acq_.file.errorText().c_str());
+            std::printf("%s %s\n", alerts::kRecordingFileNotCreated, acq_.file.errorText().c_str());
             std::fflush(stdout);
             abandonSetUp();
-            window_.ShowAlertForm(kRecordingFileNotCreated);
+            window_.ShowAlertForm(alerts::kRecordingFileNotCreated);
             return false;
         }
         dataPath_ = acq_.file.path();
@@ -364,7 +364,7 @@ bool RunControl::recordingPass() {
     const int result = acq_.Kiroku(clock.getRemainingTime());
     if (result != 0) {
         finishMethod();
-        window_.ShowAlertForm(result == AcquisitionNI::kFileWriteFailed ? kRecordingFileNotWritten
+        window_.ShowAlertForm(result == AcquisitionNI::kFileWriteFailed ? alerts::kRecordingFileNotWritten
                                                                           : alerts::kSamplingError);
         return false;
     }
@@ -502,7 +502,7 @@ void RunControl::setManualAcquisition() {
             const std::string path = ::manualFilePath(window_.text(RunText::OutputFolder), timeStampText(now),
                                                       window_.text(RunText::AddText));
             if (acq_.fileopenManual(path, lengthMs / 500 + 1, lengthMs, clock) != 0) {
-                window_.ShowAlertForm(kRecordingFileNotCreated);
+                window_.ShowAlertForm(alerts::kRecordingFileNotCreated);
                 return;
             }
             manualPath_ = acq_.fileM.path();
@@ -527,7 +527,7 @@ void RunControl::ManualLoop() {
             if (result != 0) {
                 stim_.stopManualStim();
                 finishMethodManual();
-                window_.ShowAlertForm(result == AcquisitionNI::kFileWriteFailed ? kRecordingFileNotWritten
+                window_.ShowAlertForm(result == AcquisitionNI::kFileWriteFailed ? alerts::kRecordingFileNotWritten
                                                                                   : alerts::kSamplingError);
                 return;
             }

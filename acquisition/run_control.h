@@ -26,9 +26,6 @@ public:
     static constexpr const char* kDataFormatPellor = "Pellor (16 bit)";
     static constexpr const char* kStartStim = "Start Stim";
     static constexpr const char* kStopStim = "Stop Stim";
-    static constexpr const char* kRecordingFileNotCreated = "The recording file could not be created.";
-    static constexpr const char* kRecordingFileNotWritten =
-        "The recording has stopped: the data file could not be written.";
 
     // `flags` are the window's when it has them (the replay side reads them too);
     // without, run control keeps its own.

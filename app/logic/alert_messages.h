@@ -21,6 +21,10 @@ inline constexpr const char* kDeviceSetupIncomplete = "The DAQ device setup is i
 inline constexpr const char* kNoOutputFolder = "Please specify an output folder.";
 inline constexpr const char* kNoOutputFileName = "Please specify an output file name.";
 inline constexpr const char* kSamplingError = "The acquisition has stopped due to a sampling error.";
+// A data file that cannot be created, and one that can no longer be written.
+inline constexpr const char* kRecordingFileNotCreated = "The recording file could not be created.";
+inline constexpr const char* kRecordingFileNotWritten =
+    "The recording has stopped: the data file could not be written.";
 // Asked with the yes/no dialog when the window closes while the preset reads "Custom".
 inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
 

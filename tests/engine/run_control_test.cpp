@@ -328,7 +328,7 @@ TEST_F(RunFixture, WriteFailureStopsTheRunWithItsAlertAndAReadableFile) {
     run.toolStripButtonRec_Click();
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(window.alerts, std::vector<std::string>{RunControl::kRecordingFileNotWritten});
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kRecordingFileNotWritten});
     EXPECT_EQ(window.state, korin::RunState::Stop);
     std::vector<BlockInfo> blocks = blocksOf(fileBytes(run.dataFilePath()));
     EXPECT_EQ(blocks.size(), 2u);
@@ -338,7 +338,7 @@ TEST_F(RunFixture, UncreatableDataFileAbandonsTheSetUpAndReleasesTheDevice) {
     settings("1", "1", "0");
     window.texts[RunText::OutputFolder] = (folder / "no-such-folder").string();
     run.toolStripButtonRec_Click();
-    EXPECT_EQ(window.alerts, std::vector<std::string>{RunControl::kRecordingFileNotCreated});
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kRecordingFileNotCreated});
     EXPECT_EQ(window.state, korin::RunState::Stop);
     EXPECT_FALSE(acq->hasInputTask());
     EXPECT_EQ(driver->count("ClearTask"), driver->createdTasks);

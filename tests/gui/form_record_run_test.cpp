@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RecordInWindow : public ::testing::Test {
+class RecordInWindow : public ShownForm {
 protected:
     void SetUp() override {
         // One folder per test: ctest runs the tests of this file side by side.
@@ -32,19 +32,10 @@ protected:
         settle();
     }
     void TearDown() override {
-        form->close();
-        form.reset();
+        ShownForm::TearDown();
         fs::remove_all(folder);
     }
-    template <typename T = QWidget>
-    T* control(const char* name) const {
-        T* found = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
     fs::path folder;
-    std::unique_ptr<Korin16Form> form;
-    std::shared_ptr<RecordingAlertSink> alerts;
 };
 
 }  // namespace
