@@ -92,7 +92,10 @@ int AcquisitionNI::Kiroku(double time) {
 
     bool fileFailed = false;
     if (pldatExportOn) {
-        WriteBlockHeader(scans, BlockNum);
+        // The clock's count, not BlockNum: BlockNum restarts at a resume inside a
+        // trace, and the file must not show a new trace beginning there.
+        const int blockInTrace = timer ? static_cast<int>(timer->getnowblock()) : BlockNum;
+        WriteBlockHeader(scans, blockInTrace);
         WriteBinary(scans);
         fileFailed = file.failed();
     }

@@ -456,3 +456,23 @@ TEST(PassTimingStats, CountsLatePassesAndPercentiles) {
     EXPECT_DOUBLE_EQ(timing.maxWorkMs(), 650);
     EXPECT_DOUBLE_EQ(timing.maxPassMs(), 700);
 }
+
+TEST_F(RunFixture, ResumeInsideATraceKeepsTheBlockIndicesOfTheFile) {
+    settings("2", "2", "3");
+    int pausePolls = 0;
+    atPass = [&](long long pass) {
+        // Passes 1-4 record trace 0, 5-6 are the interval, trace 1 starts at pass 7.
+        if (pass == 8) run.toolStripButtonPause_Click();
+        if (run.PauseTyuu && ++pausePolls == 3) run.toolStripButtonRec_Click();
+    };
+    run.toolStripButtonRec_Click();
+    ASSERT_TRUE(window.alerts.empty());
+    std::vector<char> bytes = fileBytes(run.dataFilePath());
+    std::vector<BlockInfo> blocks = blocksOf(bytes);
+    ASSERT_EQ(blocks.size(), 8u);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(blocks[i].trace, i / 4);
+        EXPECT_EQ(blocks[i].block, i % 4) << "block " << i;
+        EXPECT_EQ(static_cast<int>(bytes[123 + i * (39 + 320'000) + 28]), i % 4 == 0 ? 1 : 0) << "first-block flag";
+    }
+}
