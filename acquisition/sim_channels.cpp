@@ -46,10 +46,10 @@ ChannelList failure(daqmx::int32 status, std::string message) {
 
 // Splits the list into terms, checks the device of each, and hands the rest of
 // a term ("ai0:7") to `term`, which appends channels or returns false.
-ChannelList parseList(const char* spec, const char* valid,
+ChannelList parseList(const char* names, const char* valid,
                       const std::function<bool(std::string_view, std::vector<int>&)>& term) {
     ChannelList list;
-    const std::string text = spec ? spec : "";
+    const std::string text = names ? names : "";
     for (std::size_t begin = 0; begin <= text.size();) {
         std::size_t comma = text.find(',', begin);
         if (comma == std::string::npos) comma = text.size();
@@ -74,8 +74,8 @@ ChannelList parseList(const char* spec, const char* valid,
 
 }  // namespace
 
-ChannelList parseInputChannels(const char* spec) {
-    return parseList(spec, "Dev1/ai0:7, Dev1/ai16:23 (differential)", [](std::string_view term, std::vector<int>& out) {
+ChannelList parseInputChannels(const char* names) {
+    return parseList(names, "Dev1/ai0:7, Dev1/ai16:23 (differential)", [](std::string_view term, std::vector<int>& out) {
         int first = -1, last = -1;
         if (!parseRange(term, "ai", first, last)) return false;
         for (int ai = first;; ai += last >= first ? 1 : -1) {
@@ -87,8 +87,8 @@ ChannelList parseInputChannels(const char* spec) {
     });
 }
 
-ChannelList parseOutputChannels(const char* spec) {
-    return parseList(spec, "Dev1/ao0:1", [](std::string_view term, std::vector<int>& out) {
+ChannelList parseOutputChannels(const char* names) {
+    return parseList(names, "Dev1/ao0:1", [](std::string_view term, std::vector<int>& out) {
         int first = -1, last = -1;
         if (!parseRange(term, "ao", first, last) || first < 0 || first > 1 || last < 0 || last > 1) return false;
         for (int ao = first;; ao += last >= first ? 1 : -1) {
@@ -98,8 +98,8 @@ ChannelList parseOutputChannels(const char* spec) {
     });
 }
 
-ChannelList parseRoutingLines(const char* spec) {
-    ChannelList list = parseList(spec, "Dev1/port0/line0:9 (the electrode router)",
+ChannelList parseRoutingLines(const char* names) {
+    ChannelList list = parseList(names, "Dev1/port0/line0:9 (the electrode router)",
                                  [](std::string_view term, std::vector<int>& out) {
                                      if (term != "port0/line0:9") return false;
                                      out.push_back(0);

@@ -18,10 +18,10 @@ struct ChannelList {
 
 // Differential inputs: ai0..ai7 and ai16..ai23 (their pairs ai8..15 and
 // ai24..31 are the negative inputs). Gives program channels 0..15 in list order.
-ChannelList parseInputChannels(const char* spec);
+ChannelList parseInputChannels(const char* names);
 // ao0 and ao1.
-ChannelList parseOutputChannels(const char* spec);
+ChannelList parseOutputChannels(const char* names);
 // The router's ten lines, port0/line0:9, as one channel.
-ChannelList parseRoutingLines(const char* spec);
+ChannelList parseRoutingLines(const char* names);
 
 }  // namespace sim

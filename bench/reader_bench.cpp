@@ -28,9 +28,9 @@ std::int16_t noisyCount(int n, int k, int j) {
 const std::string& recordingPath() {
     static testfiles::TempDir dir;
     static const std::string path = [] {
-        testfiles::RecordingSpec spec;
-        spec.durationMs = kTraceBlocks * 500.0;
-        return dir.write("bench.pldat", testfiles::recording(spec, noisyCount).data);
+        testfiles::RecordingSpec plan;
+        plan.durationMs = kTraceBlocks * 500.0;
+        return dir.write("bench.pldat", testfiles::recording(plan, noisyCount).data);
     }();
     return path;
 }

@@ -40,8 +40,8 @@ protected:
         reader.ACSelectary = selection;
     }
 
-    void load(const RecordingSpec& spec, const CountFn& count = identityCount) {
-        ASSERT_TRUE(reader.open(dir.write("rec.pldat", recording(spec, count).data)));
+    void load(const RecordingSpec& plan, const CountFn& count = identityCount) {
+        ASSERT_TRUE(reader.open(dir.write("rec.pldat", recording(plan, count).data)));
         ASSERT_TRUE(reader.read());
         reader.syokika();
     }
@@ -62,9 +62,9 @@ protected:
 };
 
 TEST_F(ReplayTest, TwoTracesOfTwoBlocksCompleteABinPerTraceAndAnEntryPerTrace) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.traces = 2;
+    load(plan, spikesOnChannel1);
     reader.tracefrom1 = 1;
     reader.traceto1 = 2;
     reader.msfrom1 = 0;
@@ -92,10 +92,10 @@ TEST_F(ReplayTest, TwoTracesOfTwoBlocksCompleteABinPerTraceAndAnEntryPerTrace) {
 }
 
 TEST_F(ReplayTest, HalfFilledBinClosesAtTheEndOfAOneAndAHalfSecondTrace) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    spec.durationMs = 1500;
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.traces = 2;
+    plan.durationMs = 1500;
+    load(plan, spikesOnChannel1);
     forward(3);
     EXPECT_EQ(reader.spikeIndex, 2.0);
     EXPECT_EQ(reader.SpikeData[0][1], 3);  // the third block alone
@@ -137,9 +137,9 @@ TEST_F(ReplayTest, SelectedChannelHistoryHoldsOnlyTheKeptSamplesBackToBack) {
 }
 
 TEST_F(ReplayTest, HistoryKeepsTheNewestTenSecondsOldestFirst) {
-    RecordingSpec spec;
-    spec.durationMs = 16000;  // 32 blocks in one trace
-    load(spec);
+    RecordingSpec plan;
+    plan.durationMs = 16000;  // 32 blocks in one trace
+    load(plan);
     forward(32);
     EXPECT_EQ(reader.DrawSelectChMaxIndex, 200000);
     EXPECT_EQ(reader.selectChAry[7][0], mv(12, 0, 7));
@@ -148,9 +148,9 @@ TEST_F(ReplayTest, HistoryKeepsTheNewestTenSecondsOldestFirst) {
 }
 
 TEST_F(ReplayTest, WindowShiftsLeftOnceFiveBlocksAreShown) {
-    RecordingSpec spec;
-    spec.durationMs = 3500;
-    load(spec);
+    RecordingSpec plan;
+    plan.durationMs = 3500;
+    load(plan);
     forward(7);
     EXPECT_EQ(reader.BlockNum, 5);
     EXPECT_EQ(reader.DrawChartMaxIndex, 50000);
@@ -167,9 +167,9 @@ TEST_F(ReplayTest, UnselectedChannelsAreNotWrittenToTheWindow) {
 }
 
 TEST_F(ReplayTest, StepBackAndForwardAgainReadsBlockNineWithoutCountingItTwice) {
-    RecordingSpec spec;
-    spec.durationMs = 5000;  // blocks 0 to 9 in one trace
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.durationMs = 5000;  // blocks 0 to 9 in one trace
+    load(plan, spikesOnChannel1);
     forward(10);
     const std::int32_t stamps = reader.spikeCount[0];
     const std::int16_t lastBin = reader.SpikeData[0][4];
@@ -192,10 +192,10 @@ TEST_F(ReplayTest, StepBackAndForwardAgainReadsBlockNineWithoutCountingItTwice) 
 }
 
 TEST_F(ReplayTest, ForwardAgainOverATraceStartAddsNoSecondEvokedPotential) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    spec.durationMs = 2500;  // 5 blocks per trace
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.traces = 2;
+    plan.durationMs = 2500;  // 5 blocks per trace
+    load(plan, spikesOnChannel1);
     forward(10);
     ASSERT_EQ(reader.EpIndex, 2);
     const std::int32_t stamps = reader.spikeCount[0];
@@ -207,9 +207,9 @@ TEST_F(ReplayTest, ForwardAgainOverATraceStartAddsNoSecondEvokedPotential) {
 }
 
 TEST_F(ReplayTest, BlocksSeenBeforeAreNotCountedAgainWhenTheShownChannelIsNotReplayed) {
-    RecordingSpec spec;
-    spec.durationMs = 5000;
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.durationMs = 5000;
+    load(plan, spikesOnChannel1);
     reader.selectch = 3;
     selection[3] = 0;
     forward(10);
@@ -221,9 +221,9 @@ TEST_F(ReplayTest, BlocksSeenBeforeAreNotCountedAgainWhenTheShownChannelIsNotRep
 }
 
 TEST_F(ReplayTest, StepBackAtTheFirstBlockReturnsZeroAndChangesNothing) {
-    RecordingSpec spec;
-    spec.durationMs = 5000;
-    load(spec);
+    RecordingSpec plan;
+    plan.durationMs = 5000;
+    load(plan);
     EXPECT_EQ(reader.backBlock(), 0);
     EXPECT_EQ(reader.NowBlock, 0);
 
@@ -239,11 +239,11 @@ TEST_F(ReplayTest, StepBackAtTheFirstBlockReturnsZeroAndChangesNothing) {
 }
 
 TEST_F(ReplayTest, StepBackIntoAPartlyFilledWindowResumesAfterItsNewestBlock) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    spec.durationMs = 2500;
-    spec.traceIntervalMs = 4000;
-    load(spec);
+    RecordingSpec plan;
+    plan.traces = 2;
+    plan.durationMs = 2500;
+    plan.traceIntervalMs = 4000;
+    load(plan);
     forward(7);  // trace 2 started at block 5: the window holds blocks 5 and 6
     ASSERT_EQ(reader.BlockNum, 2);
     back();
@@ -260,11 +260,11 @@ TEST_F(ReplayTest, StepBackIntoAPartlyFilledWindowResumesAfterItsNewestBlock) {
 }
 
 TEST_F(ReplayTest, ElapsedSecondsAreTheNewestBlockStartTruncated) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    spec.durationMs = 2000;
-    spec.traceIntervalMs = 2300;
-    load(spec);
+    RecordingSpec plan;
+    plan.traces = 2;
+    plan.durationMs = 2000;
+    plan.traceIntervalMs = 2300;
+    load(plan);
     forward(6);  // trace 2 block 1: 2300 + 500 ms
     EXPECT_EQ(reader.getKeikaTimeSec(), 2);
     forward(1);  // 2300 + 1000
@@ -272,10 +272,10 @@ TEST_F(ReplayTest, ElapsedSecondsAreTheNewestBlockStartTruncated) {
 }
 
 TEST_F(ReplayTest, LastReplayBlockFollowsTheNominalBlocksPerTrace) {
-    RecordingSpec spec;
-    spec.traces = 3;
-    spec.durationMs = 1200;  // 3 blocks per trace, the last short
-    load(spec);
+    RecordingSpec plan;
+    plan.traces = 3;
+    plan.durationMs = 1200;  // 3 blocks per trace, the last short
+    load(plan);
     reader.traceto1 = 2;
     reader.msto1 = 750;
     reader.setLastReplayBlock();
@@ -291,9 +291,9 @@ TEST_F(ReplayTest, LastReplayBlockFollowsTheNominalBlocksPerTrace) {
 }
 
 TEST_F(ReplayTest, TimeStampsAreSamplesSinceTheRunStart) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.traces = 2;
+    load(plan, spikesOnChannel1);
     forward(4);
     // Block 3 starts at 2000 + 500 ms: 50 000 ticks; its first spike is accepted at scan 1003.
     ASSERT_EQ(reader.spikeCount[0], 1 + 2 + 3 + 4);
@@ -303,10 +303,10 @@ TEST_F(ReplayTest, TimeStampsAreSamplesSinceTheRunStart) {
 }
 
 TEST_F(ReplayTest, BlocksOfADamagedHeaderTimeAreReplayedWithoutTimeStamps) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    spec.traceIntervalMs = 1e300;  // trace 2 claims to start far beyond any stamp
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.traces = 2;
+    plan.traceIntervalMs = 1e300;  // trace 2 claims to start far beyond any stamp
+    load(plan, spikesOnChannel1);
     forward(4);
     EXPECT_EQ(reader.spikeCount[0], 1 + 2);
     EXPECT_EQ(reader.SpikeData[0][1], 3 + 4);  // still counted in its bin
@@ -319,10 +319,10 @@ TEST_F(ReplayTest, EvokedPotentialIsTheMostNegativeCountInTheWindowOfTheTracesFi
         if (k == 1601) return -2000;                                // 80.05 ms: outside
         return 5;
     };
-    RecordingSpec spec;
-    spec.traces = 2;
-    spec.traceIntervalMs = 3000;
-    load(spec, counts);
+    RecordingSpec plan;
+    plan.traces = 2;
+    plan.traceIntervalMs = 3000;
+    load(plan, counts);
     selection[1] = 0;
     forward(4);
     ASSERT_EQ(reader.EpIndex, 2);
@@ -350,9 +350,9 @@ TEST_F(ReplayTest, ForwardBlockIsFilteredInScanOrderAfterPacking) {
 }
 
 TEST_F(ReplayTest, ThresholdPassKeepsTheUnfilteredBlockAndWindowsTheFilteredOne) {
-    RecordingSpec spec;
-    spec.durationMs = 3000;
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.durationMs = 3000;
+    load(plan, spikesOnChannel1);
     for (int i = 0; i < 5; ++i) {
         reader.setFilter(1000.0f, 10.0f, 1, 1);
         ASSERT_TRUE(reader.readThresholdData());
@@ -368,9 +368,9 @@ TEST_F(ReplayTest, ThresholdPassKeepsTheUnfilteredBlockAndWindowsTheFilteredOne)
 }
 
 TEST_F(ReplayTest, ResetClearsTheAnalysisOfTheLastReplay) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    load(spec, spikesOnChannel1);
+    RecordingSpec plan;
+    plan.traces = 2;
+    load(plan, spikesOnChannel1);
     forward(4);
     reader.syokika();
     EXPECT_EQ(reader.NowBlock, 0);

@@ -33,10 +33,10 @@ protected:
 };
 
 TEST_F(FileReaderTest, ReadsTheFileHeaderAndFirstBlockHeader) {
-    RecordingSpec spec;
-    spec.traces = 3;
-    spec.durationMs = 1000;
-    ASSERT_TRUE(load(recording(spec)));
+    RecordingSpec plan;
+    plan.traces = 3;
+    plan.durationMs = 1000;
+    ASSERT_TRUE(load(recording(plan)));
     EXPECT_TRUE(reader.FileSetOn);
     EXPECT_EQ(reader.TraceMax, 3);
     EXPECT_EQ(reader.MaxBlock, 2);
@@ -71,10 +71,10 @@ TEST_F(FileReaderTest, SamplesComeBackAsCountsTimesTheConversionFactor) {
 }
 
 TEST_F(FileReaderTest, ShortLastBlocksOfOddDurationsAreReplayedFromTheirOwnBytes) {
-    RecordingSpec spec;
-    spec.traces = 3;
-    spec.durationMs = 1200;  // blocks of 10000, 10000 and 4000 scans per trace
-    ASSERT_TRUE(load(recording(spec)));
+    RecordingSpec plan;
+    plan.traces = 3;
+    plan.durationMs = 1200;  // blocks of 10000, 10000 and 4000 scans per trace
+    ASSERT_TRUE(load(recording(plan)));
     // The equal-stride count would be (3 x 2 x 320039 + 3 x 128039) / 320039 = 7.
     ASSERT_EQ(reader.AllBlock, 9);
     for (int n = 0; n < 9; ++n) {
@@ -88,18 +88,18 @@ TEST_F(FileReaderTest, ShortLastBlocksOfOddDurationsAreReplayedFromTheirOwnBytes
 }
 
 TEST_F(FileReaderTest, ShortBlockKeepsZerosAfterItsScans) {
-    RecordingSpec spec;
-    spec.durationMs = 1200;
-    ASSERT_TRUE(load(recording(spec)));
+    RecordingSpec plan;
+    plan.durationMs = 1200;
+    ASSERT_TRUE(load(recording(plan)));
     readBlock(2);
     EXPECT_EQ(reader.aryData[16 * 3999 + 1], identityCount(2, 3999, 1) * kCf2000);
     EXPECT_EQ(reader.aryData[16 * 4000 + 1], 0.0);
 }
 
 TEST_F(FileReaderTest, TruncatedFileReadsUpToItsLastWholeBlock) {
-    RecordingSpec spec;
-    spec.traces = 2;
-    Bytes bytes = recording(spec);
+    RecordingSpec plan;
+    plan.traces = 2;
+    Bytes bytes = recording(plan);
     bytes.data.resize(123 + 3 * kFullBlockBytes + 1000);  // cut inside block 3
     ASSERT_TRUE(load(bytes));
     EXPECT_EQ(reader.AllBlock, 3);
@@ -120,9 +120,9 @@ TEST_F(FileReaderTest, TailCutInsideABlockHeaderIsIgnored) {
 }
 
 TEST_F(FileReaderTest, NonsenseHeaderMidFileEndsTheIndexBeforeIt) {
-    RecordingSpec spec;
-    spec.traces = 3;
-    Bytes bytes = recording(spec);
+    RecordingSpec plan;
+    plan.traces = 3;
+    Bytes bytes = recording(plan);
     const std::size_t samplesField = 123 + 3 * kFullBlockBytes + 24;
     bytes.data[samplesField + 1] = 0x7F;  // block 3 claims about 32 000 scans
     ASSERT_TRUE(load(bytes));
@@ -205,9 +205,9 @@ TEST_F(FileReaderTest, ReadsNothingAfterClose) {
 }
 
 TEST_F(FileReaderTest, AbsentChannelLeavesItsSlotEmptyAndTheOthersInPlace) {
-    RecordingSpec spec;
-    spec.header.flags[2] = 0;  // channel 3 absent: 15 values per scan
-    ASSERT_TRUE(load(recording(spec)));
+    RecordingSpec plan;
+    plan.header.flags[2] = 0;  // channel 3 absent: 15 values per scan
+    ASSERT_TRUE(load(recording(plan)));
     EXPECT_EQ(reader.AC, 15);
     EXPECT_EQ(reader.chIndex[2], 255);
     EXPECT_EQ(reader.chIndex[3], 2);
@@ -218,9 +218,9 @@ TEST_F(FileReaderTest, AbsentChannelLeavesItsSlotEmptyAndTheOthersInPlace) {
 }
 
 TEST_F(FileReaderTest, ChannelsBeyondSixteenAreSkipped) {
-    RecordingSpec spec;
-    for (int i = 16; i < 20; ++i) spec.header.flags[i] = 1;  // 20 values per scan
-    ASSERT_TRUE(load(recording(spec)));
+    RecordingSpec plan;
+    for (int i = 16; i < 20; ++i) plan.header.flags[i] = 1;  // 20 values per scan
+    ASSERT_TRUE(load(recording(plan)));
     EXPECT_EQ(reader.AC, 20);
     EXPECT_EQ(reader.perBlockSize, 400000);
     readBlock(1);
@@ -235,22 +235,22 @@ TEST_F(FileReaderTest, StepMaxCountsTheTracesOfTheFirstLoop) {
     };
     for (Case c : {Case{0, 0}, Case{1, 1}, Case{2, 2}}) {
         SCOPED_TRACE(c.steps);
-        RecordingSpec spec;
-        spec.traces = 6;
-        spec.durationMs = 100;  // one short block per trace
-        spec.steps = c.steps;
+        RecordingSpec plan;
+        plan.traces = 6;
+        plan.durationMs = 100;  // one short block per trace
+        plan.steps = c.steps;
         FileReader r;
-        ASSERT_TRUE(r.open(dir.write("steps.pldat", recording(spec).data)));
+        ASSERT_TRUE(r.open(dir.write("steps.pldat", recording(plan).data)));
         ASSERT_TRUE(r.read());
         EXPECT_EQ(r.StepMax, c.expected);
     }
 }
 
 TEST_F(FileReaderTest, SingleTraceFileWithStepsHasStepMaxOne) {
-    RecordingSpec spec;
-    spec.traces = 1;
-    spec.steps = 2;
-    ASSERT_TRUE(load(recording(spec)));
+    RecordingSpec plan;
+    plan.traces = 1;
+    plan.steps = 2;
+    ASSERT_TRUE(load(recording(plan)));
     EXPECT_EQ(reader.StepMax, 1);
 }
 

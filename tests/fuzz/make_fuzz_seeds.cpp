@@ -18,13 +18,13 @@ void save(const std::string& folder, const char* name, const Bytes& bytes, std::
 }
 
 RecordingSpec channels(int n, double durationMs, int traces, int steps) {
-    RecordingSpec spec;
-    spec.header.flags = {};
-    for (int i = 0; i < n; ++i) spec.header.flags[i] = 1;
-    spec.durationMs = durationMs;
-    spec.traces = traces;
-    spec.steps = steps;
-    return spec;
+    RecordingSpec plan;
+    plan.header.flags = {};
+    for (int i = 0; i < n; ++i) plan.header.flags[i] = 1;
+    plan.durationMs = durationMs;
+    plan.traces = traces;
+    plan.steps = steps;
+    return plan;
 }
 
 }  // namespace
