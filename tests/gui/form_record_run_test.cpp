@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "acquisition/acquisition_ni.h"
 #include "acquisition/run_control.h"
 #include "acquisition/sim_device.h"
 #include "app/form_run_window.h"
@@ -80,4 +81,19 @@ TEST_F(RecordInWindow, RecordWithoutAFolderAlertsAndStaysStopped) {
     EXPECT_EQ(alerts->informed, QStringList({"Please specify an output folder."}));
     EXPECT_TRUE(control<QToolButton>("toolStripButtonRec")->isEnabled());
     EXPECT_FALSE(control<QToolButton>("toolStripButtonStop")->isEnabled());
+}
+
+TEST_F(RecordInWindow, ClosingTheWindowDuringARunFinishesItAndClosesTheFile) {
+    control<QLineEdit>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    auto pump = form->runWindow->pump;
+    int pumps = 0;
+    form->runWindow->pump = [&] {
+        pump();
+        if (++pumps == 11 + 3) form->close();
+    };
+    control<QToolButton>("toolStripButtonRec")->click();
+    EXPECT_FALSE(form->runControl->runActive());
+    EXPECT_FALSE(form->acquisition->file.isOpen());
+    EXPECT_FALSE(form->acquisition->hasInputTask());
+    EXPECT_EQ(fs::file_size(form->runControl->dataFilePath()), 123u + 3u * (39u + 320'000u));
 }
