@@ -13,47 +13,19 @@
 #include "display/sixteen_channel_frame.h"
 #include "files/file_reader.h"
 #include "tests/engine/file_reader_test_files.h"
+#include "tests/engine/sim_recording.h"
 
 namespace {
 
 class RecordAndReplayFrames : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (int c = 0; c < 16; ++c) {
-            mthre[c] = -0.05f;
-            post[c] = 0.5f;
-            ep1[c] = 10.0f;
-            ep2[c] = 80.0f;
-        }
-        acq.setInputRange(2000);
-        ASSERT_EQ(acq.KidouNi(), 0);
-        acq.syokika();
-        acq.setThresh(pthre, mthre, post);
-        acq.setEP(ep1, ep2);
-        acq.pldatExportOn = 1;
-    }
-
     // One trace of `blocks` half-second blocks, recorded to `path`.
-    void record(int blocks) {
-        clock = std::make_shared<Timer>(0.5 * blocks, 1, 0.5 * blocks + 0.5, 0.5);
-        clock->setStartDateTime(2022, 1, 31, 9, 5, 3, 250);
-        acq.timer = clock;
-        ASSERT_EQ(acq.fileopen(path), 0);
-        acq.first = 1;
-        for (int b = 0; b < blocks; ++b) {
-            ASSERT_EQ(acq.Kiroku(clock->getRemainingTime()), 0);
-            clock->Plus500ms();
-            clock->Plusblock();
-            clock->PlusKeikaTime();
-        }
-        acq.fileclose();
-    }
+    void record(int blocks) { run.record(path, 0.5 * blocks, 1); }
 
     testfiles::TempDir dir;
     std::string path = dir.file("run.pldat");
-    AcquisitionNI acq{std::make_shared<SimulatedDevice>(SimulatedDevice::Options{7, false})};
-    std::shared_ptr<Timer> clock;
-    float pthre[16] = {}, mthre[16] = {}, post[16] = {}, ep1[16] = {}, ep2[16] = {};
+    SimRecording run{7};
+    AcquisitionNI& acq = run.acq;
 };
 
 TEST_F(RecordAndReplayFrames, RecordedRunReplaysToTheFrameItShowedLive) {

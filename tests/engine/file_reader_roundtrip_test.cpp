@@ -12,64 +12,30 @@
 #include "acquisition/timer.h"
 #include "files/file_reader.h"
 #include "tests/engine/file_reader_test_files.h"
+#include "tests/engine/sim_recording.h"
 
 namespace {
 
 class RecordedRunTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        for (int c = 0; c < 16; ++c) {
-            mthre[c] = -0.05f;
-            post[c] = 0.5f;
-            ep1[c] = 10.0f;
-            ep2[c] = 80.0f;
-        }
-        acq.setInputRange(2000);
-        ASSERT_EQ(acq.KidouNi(), 0);
-        acq.syokika();
-        acq.setThresh(pthre, mthre, post);
-        acq.setEP(ep1, ep2);
-        acq.pldatExportOn = 1;
-    }
-
     // Records `traces` traces of `seconds` each, with one interval pass
     // between them, and keeps the counts each block wrote.
     void record(double seconds, int traces) {
-        clock = std::make_shared<Timer>(seconds, traces, seconds + 0.5, 0.5);
-        clock->setStartDateTime(2022, 1, 31, 9, 5, 3, 250);
-        acq.timer = clock;
-        ASSERT_EQ(acq.fileopen(path), 0);
-        for (int t = 0; t < traces; ++t) {
-            if (t > 0) clock->setTraceOffsetMsec(clock->getKeikaTime());
-            acq.first = 1;
-            while (clock->getRemainingTime() > 0) {
-                const double remaining = clock->getRemainingTime();
-                traceStarts.push_back(clock->getTraceOffsetMsec());
-                ASSERT_EQ(acq.Kiroku(remaining), 0);
-                const int scans = remaining >= 0.5 ? 10000 : static_cast<int>(remaining * 20000 + 0.5);
-                // The format's count: mV x shortRate truncated toward zero, saturating.
-                std::vector<std::int16_t> counts(static_cast<std::size_t>(scans) * 16);
-                for (std::size_t i = 0; i < counts.size(); ++i)
-                    counts[i] = korin::truncToInt16(acq.aryData[i] * acq.shortRate);
-                written.push_back(std::move(counts));
-                clock->Plus500ms();
-                clock->Plusblock();
-                clock->PlusKeikaTime();
-            }
-            clock->PlusTrace();
-            clock->PlusStep();
-            clock->ResetTimer();
-            ASSERT_EQ(acq.readonly(10), 0);  // the interval pass
-            clock->PlusKeikaTime();
-        }
-        acq.fileclose();
+        run.record(path, seconds, traces, [&](double remaining) {
+            traceStarts.push_back(run.clock->getTraceOffsetMsec());
+            const int scans = remaining >= 0.5 ? 10000 : static_cast<int>(remaining * 20000 + 0.5);
+            // The format's count: mV x shortRate truncated toward zero, saturating.
+            std::vector<std::int16_t> counts(static_cast<std::size_t>(scans) * 16);
+            for (std::size_t i = 0; i < counts.size(); ++i)
+                counts[i] = korin::truncToInt16(acq.aryData[i] * acq.shortRate);
+            written.push_back(std::move(counts));
+        });
     }
 
     testfiles::TempDir dir;
     std::string path = dir.file("run.pldat");
-    AcquisitionNI acq{std::make_shared<SimulatedDevice>(SimulatedDevice::Options{11, false})};
-    std::shared_ptr<Timer> clock;
-    float pthre[16] = {}, mthre[16] = {}, post[16] = {}, ep1[16] = {}, ep2[16] = {};
+    SimRecording run{11};
+    AcquisitionNI& acq = run.acq;
     std::vector<std::vector<std::int16_t>> written;
     std::vector<double> traceStarts;
 };
