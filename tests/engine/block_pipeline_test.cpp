@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include "tests/engine/file_size_limit.h"
 #include <sys/resource.h>
 
 #include <bit>
@@ -353,26 +355,6 @@ struct Bytes {
     Bytes& i16(std::int16_t x) { return le(static_cast<std::uint16_t>(x), 2); }
     Bytes& i32(std::int32_t x) { return le(static_cast<std::uint32_t>(x), 4); }
     Bytes& f64(double x) { return le(std::bit_cast<std::uint64_t>(x), 8); }
-};
-
-// Caps the size of files this process may write, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit capped = saved_;
-        capped.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &capped);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int);
 };
 
 struct RecordingFixture : PipelineFixture {

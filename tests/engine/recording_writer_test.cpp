@@ -1,6 +1,8 @@
 #include "files/recording_writer.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/engine/file_size_limit.h"
 #include <sys/resource.h>
 
 #include <bit>
@@ -316,26 +318,6 @@ TEST_F(WriterFixture, FullDeviceFailsTheFileHeaderAndIsReported) {
 }
 
 namespace {
-
-// Caps the size of files this process may write, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit capped = saved_;
-        capped.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &capped);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int);
-};
 
 }  // namespace
 

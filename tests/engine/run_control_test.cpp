@@ -1,9 +1,6 @@
 #include "acquisition/run_control.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +11,7 @@
 #include "acquisition/timer.h"
 #include "app/logic/alert_messages.h"
 #include "fake_daq_driver.h"
+#include "tests/engine/file_size_limit.h"
 #include "stimulation/stimulus_controller.h"
 
 namespace fs = std::filesystem;
@@ -319,15 +317,10 @@ TEST_F(RunFixture, ReadErrorMidTraceFinishesTheRunKeepsTheFileThenAlerts) {
 
 TEST_F(RunFixture, WriteFailureStopsTheRunWithItsAlertAndAReadableFile) {
     settings("1", "3", "0");
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 123 + 2 * (39 + 320'000) + 1000;  // room for two blocks
-    setrlimit(RLIMIT_FSIZE, &small);
-    run.toolStripButtonRec_Click();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit roomForTwoBlocks(123 + 2 * (39 + 320'000) + 1000);
+        run.toolStripButtonRec_Click();
+    }
     EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kRecordingFileNotWritten});
     EXPECT_EQ(window.state, korin::RunState::Stop);
     std::vector<BlockInfo> blocks = blocksOf(fileBytes(run.dataFilePath()));
