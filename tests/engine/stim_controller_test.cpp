@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/engine/stim_test_helpers.h"
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/timer.h"
 #include "stim_fake_driver.h"
@@ -16,29 +17,16 @@ using namespace std::chrono_literals;
 
 namespace {
 
-daqmx::TaskHandle handle(std::intptr_t n) { return reinterpret_cast<daqmx::TaskHandle>(n); }
+using stimtest::handle;
+using stimtest::pulse;
+using stimtest::standardBiphasic;
+using stimtest::waitUntil;
 
-PulseConfigs pulse(const char* type, const char* duration, const char* intensity, const char* pre,
-                   const char* post) {
-    PulseConfigs p;
-    p.setParameter(type, duration, intensity, pre, post);
-    return p;
-}
 
-// 2000 samples, 100 ms: −10 µA then +10 µA, then zeros.
-PulseConfigs standardBiphasic() { return pulse("Biphasic", "0.1", "-10", "0", "99.9"); }
+
 // 1 000 000 samples, 50 s.
 PulseConfigs fiftySeconds() { return pulse("Const", "1", "5", "0", "49999"); }
 
-template <typename Pred>
-bool waitUntil(Pred pred, std::chrono::milliseconds limit = 5000ms) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 struct StimControllerTest : ::testing::Test {
     static inline std::shared_ptr<StimRecordingDriver> driver;

@@ -6,12 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/stim_test_helpers.h"
 #include "acquisition/acquisition_ni.h"
 #include "stim_fake_driver.h"
 
 namespace {
 
-daqmx::TaskHandle handle(std::intptr_t n) { return reinterpret_cast<daqmx::TaskHandle>(n); }
+using stimtest::handle;
+using stimtest::pulse;
+using stimtest::standardBiphasic;
+using stimtest::waitUntil;
+
 
 struct StimOutputTest : ::testing::Test {
     // The acquisition object holds every live buffer of a run: one per suite.

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/engine/stim_test_helpers.h"
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/sim_device.h"
 #include "acquisition/timer.h"
@@ -18,6 +19,11 @@
 using namespace std::chrono_literals;
 
 namespace {
+
+using stimtest::handle;
+using stimtest::pulse;
+using stimtest::standardBiphasic;
+using stimtest::waitUntil;
 
 class CountingDevice : public SimulatedDevice {
 public:
@@ -31,24 +37,8 @@ public:
     }
 };
 
-PulseConfigs pulse(const char* type, const char* duration, const char* intensity, const char* pre,
-                   const char* post) {
-    PulseConfigs p;
-    p.setParameter(type, duration, intensity, pre, post);
-    return p;
-}
 
-PulseConfigs standardBiphasic() { return pulse("Biphasic", "0.1", "-10", "0", "99.9"); }  // 100 ms
 
-template <typename Pred>
-bool waitUntil(Pred pred, std::chrono::milliseconds limit = 5000ms) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 struct StimSimDeviceTest : ::testing::Test {
     static inline std::shared_ptr<CountingDevice> device;
