@@ -15,7 +15,7 @@
 #include "acquisition/pass_timing.h"
 #include "acquisition/run_flags.h"
 #include "acquisition/run_window.h"
-#include "app/logic/run_gating.h"
+#include "acquisition/run_gating.h"
 #include "files/file_naming.h"
 
 class AcquisitionNI;

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/logic/run_gating.h"
+#include "acquisition/run_gating.h"
 
 namespace korin {
 

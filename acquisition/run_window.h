@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/logic/run_gating.h"
+#include "acquisition/run_gating.h"
 
 enum class RunText {
     Repeat,           // comboBoxTrace "# Repeat"

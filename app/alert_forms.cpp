@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/logic/alert_messages.h"
+#include "acquisition/alert_messages.h"
 #include "app/window_fonts.h"
 
 namespace {

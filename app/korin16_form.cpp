@@ -21,7 +21,7 @@
 #include "files/file_reader.h"
 #include "app/acquisition_panel.h"
 #include "app/logic/input_sanitising.h"
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 #include "app/logic/startup_defaults.h"
 #include "app/logic/window_layout.h"
 #include "app/logic/window_modes.h"

@@ -16,7 +16,7 @@
 #include "acquisition/channel_levels.h"
 #include "acquisition/run_flags.h"
 #include "app/alert_forms.h"
-#include "app/logic/run_gating.h"
+#include "acquisition/run_gating.h"
 #include "display/colors.h"
 #include "stimulation/pulse_parameters.h"
 

@@ -8,7 +8,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 #include "app/logic/window_modes.h"
 #include "app/panel_widgets.h"
 

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 
 namespace korin {
 namespace {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "acquisition/alert_messages.h"
 #include "acquisition/rounding.h"
 
 namespace {
@@ -154,7 +155,7 @@ bool endsAboveZero(const PulseParameters& program, int f) {
 std::string pulseProblem(const PulseConfigs& pulse) {
     for (const std::string* text : {&pulse.Duration, &pulse.Pre, &pulse.Post}) {
         auto v = parseFloat32(*text);
-        if (v && *v < 0) return kNegativeTimeMessage;
+        if (v && *v < 0) return korin::alerts::kNegativePulseTime;
     }
     return {};
 }
@@ -164,7 +165,7 @@ std::string programProblem(const PulseParameters& program) {
         if (!getStimOnOrOff(program, f)) continue;
         for (const auto& p : program.pulses(f))
             if (auto problem = pulseProblem(p); !problem.empty()) return problem;
-        if (listSamples(program.pulses(f)) > kMaxSamplesPerOutput) return kTooLongMessage;
+        if (listSamples(program.pulses(f)) > kMaxSamplesPerOutput) return korin::alerts::kPatternTooLong;
     }
     return {};
 }

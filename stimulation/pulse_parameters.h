@@ -96,13 +96,6 @@ float getMaxIntensity(const PulseParameters& program, int f, std::int32_t index)
 // True when output f has pulses and its last sample is not 0.
 bool endsAboveZero(const PulseParameters& program, int f);
 
-// Texts of the alerts about patterns.
-inline constexpr const char* kPostZeroMessage = "\"Post\" value of the last pulse must be over 0 ms.";
-inline constexpr const char* kPostZeroMessageManual = "\"Post\" value of the last pulse must be over 0 ms";
-inline constexpr const char* kNegativeTimeMessage = "Duration, Pre and Post must be 0 ms or more.";
-inline constexpr const char* kTooLongMessage =
-    "A stimulation pattern must not be longer than 50 s (1000000 samples) per stimulator.";
-
 // Why a pulse may not be added or applied ("" if it may): a negative Duration,
 // Pre or Post.
 std::string pulseProblem(const PulseConfigs& pulse);

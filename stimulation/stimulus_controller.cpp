@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "acquisition/acquisition_ni.h"
+#include "acquisition/alert_messages.h"
 #include "acquisition/timer.h"
 #include "stimulation/electrode_routing.h"
 
@@ -46,12 +47,12 @@ std::string StimulusController::runStartProblem(bool step1Enabled, bool step2Ena
     for (int step : {kStep1, kStep2})
         if (enabled[step])
             if (auto problem = stim::programProblem(program(step)); !problem.empty()) return problem;
-    return PulsePost0Check() ? stim::kPostZeroMessage : std::string();
+    return PulsePost0Check() ? korin::alerts::kLastPulsePostRun : std::string();
 }
 
 std::string StimulusController::manualStartProblem() const {
     if (auto problem = stim::programProblem(program(kManual)); !problem.empty()) return problem;
-    return PulsePost0Check() ? stim::kPostZeroMessageManual : std::string();
+    return PulsePost0Check() ? korin::alerts::kLastPulsePostManual : std::string();
 }
 
 // --- Step outputs ---

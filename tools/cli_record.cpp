@@ -12,7 +12,7 @@
 #include "acquisition/run_control.h"
 #include "acquisition/sim_device.h"
 #include "acquisition/timer.h"
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 #include "stimulation/stimulus_controller.h"
 #include "tools/cli_commands.h"
 

@@ -1,6 +1,6 @@
 #include "app/logic/input_sanitising.h"
 
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 
 namespace korin {
 namespace {

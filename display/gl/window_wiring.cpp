@@ -4,7 +4,7 @@
 
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/timer.h"
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 #include "files/file_reader.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/logic/run_gating.h"
+#include "acquisition/run_gating.h"
 
 using namespace korin;
 

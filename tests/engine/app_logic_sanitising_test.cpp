@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/logic/input_sanitising.h"
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 
 using namespace korin;
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/alert_messages.h"
 #include "stimulation/electrode_routing.h"
 #include "stimulation/pulse_parameters.h"
 #include "stimulation/step_intensity.h"
@@ -223,9 +224,9 @@ TEST(PatternEnd, PostZeroWithZeroIntensityEndsAtZero) {
 }
 
 TEST(PatternChecks, NegativeDurationPreOrPostIsRefused) {
-    EXPECT_EQ(stim::pulseProblem(pulse("Biphasic", "-0.1", "-10", "0", "1")), stim::kNegativeTimeMessage);
-    EXPECT_EQ(stim::pulseProblem(pulse("Biphasic", "0.1", "-10", "-1", "1")), stim::kNegativeTimeMessage);
-    EXPECT_EQ(stim::pulseProblem(pulse("Biphasic", "0.1", "-10", "0", "-1")), stim::kNegativeTimeMessage);
+    EXPECT_EQ(stim::pulseProblem(pulse("Biphasic", "-0.1", "-10", "0", "1")), korin::alerts::kNegativePulseTime);
+    EXPECT_EQ(stim::pulseProblem(pulse("Biphasic", "0.1", "-10", "-1", "1")), korin::alerts::kNegativePulseTime);
+    EXPECT_EQ(stim::pulseProblem(pulse("Biphasic", "0.1", "-10", "0", "-1")), korin::alerts::kNegativePulseTime);
     EXPECT_EQ(stim::pulseProblem(pulse("Biphasic", "0.1", "-10", "0", "1")), "");
 }
 
@@ -234,7 +235,7 @@ TEST(PatternChecks, MillionSamplesPerOutputPlayButOneMoreDoesNot) {
     EXPECT_EQ(stim::listSamples(fits.PulseConfigS1), 1'000'000);
     EXPECT_EQ(stim::programProblem(fits), "");
     auto over = programWithS1({pulse("Const", "1", "5", "0", "49999.05")});
-    EXPECT_EQ(stim::programProblem(over), stim::kTooLongMessage);
+    EXPECT_EQ(stim::programProblem(over), korin::alerts::kPatternTooLong);
 }
 
 TEST(PatternChecks, OutputThatIsOffIsNotChecked) {

@@ -9,7 +9,7 @@
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/headless_run_window.h"
 #include "acquisition/timer.h"
-#include "app/logic/alert_messages.h"
+#include "acquisition/alert_messages.h"
 #include "fake_daq_driver.h"
 #include "tests/engine/file_size_limit.h"
 #include "stimulation/stimulus_controller.h"

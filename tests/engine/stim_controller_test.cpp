@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "acquisition/alert_messages.h"
 #include "tests/engine/stim_test_helpers.h"
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/timer.h"
@@ -312,14 +313,14 @@ TEST_F(StimControllerTest, PostZeroCheckCoversDisabledStepsAndS2) {
 TEST_F(StimControllerTest, RunWithNegativePreOnAnEnabledStepIsRefused) {
     step1.S1Ch = 0;
     step1.setPulses(0, {pulse("Biphasic", "0.1", "-10", "-2", "10")});
-    EXPECT_EQ(stim->runStartProblem(true, false), stim::kNegativeTimeMessage);
+    EXPECT_EQ(stim->runStartProblem(true, false), korin::alerts::kNegativePulseTime);
     EXPECT_EQ(stim->runStartProblem(false, true), "");
 }
 
 TEST_F(StimControllerTest, ManualPatternOverAMillionSamplesIsRefused) {
     manual.S1Ch = 0;
     manual.setPulses(0, {fiftySeconds(), standardBiphasic()});
-    EXPECT_EQ(stim->manualStartProblem(), stim::kTooLongMessage);
+    EXPECT_EQ(stim->manualStartProblem(), korin::alerts::kPatternTooLong);
 }
 
 TEST_F(StimControllerTest, ResumeAddsTheWholeSecondsOfThePause) {

@@ -4,7 +4,7 @@
 #include <QTimer>
 
 #include "app/alert_forms.h"
-#include "app/logic/alert_messages.h"
+#include "acquisition/alert_messages.h"
 #include "tests/gui/gui_test_support.h"
 
 TEST(AlertForms, InformationDialogIsAlertWithDefaultTextAndOk) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/button_look.h"
-#include "app/logic/run_gating.h"
+#include "acquisition/run_gating.h"
 #include "tests/gui/gui_test_support.h"
 
 using namespace korin;

@@ -1,4 +1,4 @@
-#include "app/logic/run_gating.h"
+#include "acquisition/run_gating.h"
 
 namespace korin {
 

@@ -1,4 +1,5 @@
-// Every text the system shows in its two alert dialogs, in one place.
+// Every text the system shows in its two alert dialogs, in one place. The engine
+// returns these texts; the window only shows them.
 #pragma once
 
 namespace korin::alerts {
@@ -14,6 +15,9 @@ inline constexpr const char* kNumericalValue = "Please input a numerical value."
 // Run set-up ends the sentence with a full stop; the manual stimulation start does not.
 inline constexpr const char* kLastPulsePostRun = "\"Post\" value of the last pulse must be over 0 ms.";
 inline constexpr const char* kLastPulsePostManual = "\"Post\" value of the last pulse must be over 0 ms";
+inline constexpr const char* kNegativePulseTime = "Duration, Pre and Post must be 0 ms or more.";
+inline constexpr const char* kPatternTooLong =
+    "A stimulation pattern must not be longer than 50 s (1000000 samples) per stimulator.";
 inline constexpr const char* kPatternLongerThanTrace = "A stimulation pattern must be shorter than the record time.";
 inline constexpr const char* kIntervalNotLongerThanTrace =
     "A repeat interval must be greater than the trace duration.";

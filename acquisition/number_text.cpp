@@ -1,4 +1,4 @@
-#include "app/logic/number_text.h"
+#include "acquisition/number_text.h"
 
 #include <charconv>
 #include <cmath>
