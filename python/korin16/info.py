@@ -1,0 +1,272 @@
+"""The summary of a recording that `korin16-cli info` prints, text and JSON,
+worded and formatted the same so the two can be compared byte for byte."""
+
+import decimal
+import math
+import os
+import warnings
+
+from . import pldat
+
+
+def number(v):
+    """A double as the shortest text that reads back exactly, fixed notation
+    unless scientific is shorter ("20000", "6.103515625e-05"); "null" when
+    not finite."""
+    if not math.isfinite(v):
+        return "null"
+    sign, digits, exponent = decimal.Decimal(repr(float(v))).as_tuple()
+    digits = list(digits)
+    while len(digits) > 1 and digits[-1] == 0:
+        digits.pop()
+        exponent += 1
+    minus = "-" if sign else ""
+    if digits == [0]:
+        return minus + "0"
+    text = "".join(map(str, digits))
+    if exponent >= 0:
+        fixed = text + "0" * exponent
+    elif len(text) + exponent > 0:
+        point = len(text) + exponent
+        fixed = text[:point] + "." + text[point:]
+    else:
+        fixed = "0." + "0" * -(len(text) + exponent) + text
+    power = exponent + len(text) - 1
+    scientific = text[0] + ("." + text[1:] if len(text) > 1 else "") + ("e-" if power < 0 else "e+") + \
+        "%02d" % abs(power)
+    return minus + (fixed if len(fixed) <= len(scientific) else scientific)
+
+
+def _cdiv(a, b):  # integer division truncating toward zero
+    q = abs(a) // abs(b)
+    return q if (a >= 0) == (b > 0) else -q
+
+
+def _cmod(a, b):
+    return a - b * _cdiv(a, b)
+
+
+def start_text(rec):
+    ms = rec.time_of_day_ms
+    return "%04d-%02d-%02d %02d:%02d:%02d.%03d" % (rec.year, rec.month, rec.day, _cdiv(ms, 3600000),
+                                                   _cmod(_cdiv(ms, 60000), 60), _cmod(_cdiv(ms, 1000), 60),
+                                                   _cmod(ms, 1000))
+
+
+def channel_ranges(channels):
+    """ "1-16" or "1, 2, 4-16"."""
+    parts = []
+    i = 0
+    while i < len(channels):
+        j = i
+        while j + 1 < len(channels) and channels[j + 1] == channels[j] + 1:
+            j += 1
+        parts.append(str(channels[i]) + (f"-{channels[j]}" if j > i else ""))
+        i = j + 1
+    return ", ".join(parts) if parts else "none"
+
+
+class Summary:
+    def __init__(self):
+        self.groups = []  # [first trace, last trace, blocks, [(samples, blocks), ...]], 0-based traces
+        self.traces = 0
+        self.steps = []
+        self.first_loop = 0
+        self.last_loop = 0
+        self.problems = {}  # kind -> [first text, count], in order of first occurrence
+
+    def problem(self, kind, text):
+        if kind in self.problems:
+            self.problems[kind][1] += 1
+        else:
+            self.problems[kind] = [text, 1]
+
+    def problem_texts(self):
+        return [text + (f" (and {count - 1} more like it)" if count > 1 else "")
+                for text, count in self.problems.values()]
+
+    def close_trace(self, trace):
+        if self.groups:
+            last = self.groups[-1]
+            if last[1] + 1 == trace[0] and last[3] == trace[3]:
+                last[1] = trace[0]
+                return
+        self.groups.append(trace)
+
+
+def summarise(rec):
+    s = Summary()
+    nominal = math.ceil(rec.trace_duration_ms / pldat.BLOCK_MS)
+    if nominal != rec.blocks_per_trace:
+        s.problem("nominal", f"the file header gives {rec.blocks_per_trace} blocks per trace for traces of "
+                             f"{number(rec.trace_duration_ms)} ms ({nominal} expected)")
+    if rec.values_per_scan > len(rec.channels):
+        s.problem("extra channels", f"{rec.values_per_scan - len(rec.channels)} channels beyond channel 16 are "
+                                    f"present; their samples are skipped")
+    trace = None
+    last_block_index = -1
+    short_blocks = short_not_last = 0
+    steps_used = set()
+    blocks = rec.blocks
+    columns = [blocks[f].tolist() for f in ("trace", "block", "first", "last", "samples", "step", "loop")]
+    for n, (t, b, first, last, samples, step, loop) in enumerate(zip(*columns)):
+        if trace is None or t != trace[0]:
+            if trace is not None:
+                if t != trace[0] + 1:
+                    s.problem("trace order", f"block {n} belongs to trace index {t} after trace index {trace[0]}")
+                if trace[2] != rec.blocks_per_trace:
+                    s.problem("trace length", f"trace index {trace[0]} has {trace[2]} blocks, the file header "
+                                              f"says {rec.blocks_per_trace}")
+                s.close_trace(trace)
+            elif t != 0:
+                s.problem("trace order", f"the first block belongs to trace index {t}")
+            trace = [t, t, 0, []]
+            last_block_index = -1
+            s.traces += 1
+        if b != last_block_index + 1:
+            s.problem("block order", f"block {n} has block index {b} where {last_block_index + 1} was due")
+        if (first == 1) != (b == 0):
+            s.problem("first flag", f"block {n} has first-block flag {first} with block index {b}")
+        last_block_index = b
+        trace[2] += 1
+        runs = trace[3]
+        if runs and runs[-1][0] == samples:
+            runs[-1][1] += 1
+        else:
+            runs.append([samples, 1])
+        if samples < pldat.BLOCK_SCANS:
+            short_blocks += 1
+            if last != 1:
+                short_not_last += 1
+        steps_used.add(step)
+        if loop != 0:
+            if s.first_loop == 0 or loop < s.first_loop:
+                s.first_loop = loop
+            s.last_loop = max(s.last_loop, loop)
+    if trace is not None:
+        if trace[2] > rec.blocks_per_trace:
+            s.problem("trace length", f"trace index {trace[0]} has {trace[2]} blocks, the file header says "
+                                      f"{rec.blocks_per_trace}")
+        elif trace[2] < rec.blocks_per_trace:
+            s.problem("incomplete", f"the last trace holds {trace[2]} of its {rec.blocks_per_trace} blocks: the "
+                                    f"recording stopped early")
+        s.close_trace(trace)
+    if s.traces < rec.trace_count:
+        s.problem("fewer traces", f"{s.traces} of {rec.trace_count} traces were recorded")
+    if short_blocks:
+        s.problem("short blocks",
+                  f"{short_blocks} blocks hold fewer than 10000 samples per channel, each the last of its trace"
+                  if short_not_last == 0 else
+                  f"{short_blocks} blocks hold fewer than 10000 samples per channel, {short_not_last} of them "
+                  f"inside a trace")
+    if rec.end == pldat.CUT_TAIL:
+        s.problem("cut tail", f"the last {rec.trailing_bytes} bytes are a block cut short; they are ignored")
+    elif rec.end == pldat.BAD_HEADER:
+        s.problem("bad header", f"the block header at byte {rec.bad_header_position} makes no sense "
+                                f"({rec.bad_header_reason}); the {rec.trailing_bytes} bytes from there on are "
+                                f"not read")
+    s.steps = [v + 1 for v in sorted(steps_used) if v != pldat.NO_STEP]
+    return s
+
+
+def _runs_text(runs):
+    return ", ".join(str(samples) + (f" x{blocks}" if blocks > 1 else "") for samples, blocks in runs)
+
+
+def text(path, rec, s):
+    lines = [
+        f"File: {path} ({rec.file_bytes} bytes)",
+        f"Trace count: {rec.trace_count}",
+        f"Blocks per trace: {rec.blocks_per_trace}",
+        f"Trace duration: {number(rec.trace_duration_ms)} ms",
+        f"Sampling rate: {number(rec.sampling_rate_stored)} Hz",
+        f"Input range: {number(rec.input_range_uv)} uV",
+        f"Conversion factor: {number(rec.conversion_factor)} mV per count",
+        f"Present channels: {channel_ranges(rec.channels)} ({rec.values_per_scan} values per scan)",
+        f"Start: {start_text(rec)} (time-zone field {rec.time_zone_minutes} min, time stamp {rec.start_ticks})",
+        f"Whole blocks: {len(rec.blocks)}",
+        f"Traces found: {s.traces}",
+    ]
+    for first, last, blocks, runs in s.groups:
+        which = f"trace {first + 1}" if first == last else f"traces {first + 1}-{last + 1}"
+        lines.append(f"  {which}: {blocks} blocks of {_runs_text(runs)} samples per channel")
+    if s.steps:
+        lines.append(f"Steps: {', '.join(map(str, s.steps))}; loops {s.first_loop}-{s.last_loop}; traces per "
+                     f"loop: {rec.step_max}")
+    else:
+        lines.append("Steps: none")
+    problems = s.problem_texts()
+    lines.append("Problems: none" if not problems else "Problems:")
+    lines += [f"  - {p}" for p in problems]
+    return "\n".join(lines) + "\n"
+
+
+def json_string(value):
+    out = ['"']
+    for ch in value:
+        if ch in '"\\':
+            out.append("\\" + ch)
+        elif ord(ch) < 0x20:
+            out.append("\\u%04x" % ord(ch))
+        else:
+            out.append(ch)
+    return "".join(out) + '"'
+
+
+def _list(values):
+    return "[" + ",".join(map(str, values)) + "]"
+
+
+def json_text(path, rec, s):
+    start = (f'{{"year":{rec.year},"month":{rec.month},"day":{rec.day},"timeOfDayMs":{rec.time_of_day_ms},'
+             f'"text":{json_string(start_text(rec))},"timeZoneMinutes":{rec.time_zone_minutes},'
+             f'"ticks":{rec.start_ticks}}}')
+    groups = ",".join(
+        f'{{"firstTrace":{first + 1},"lastTrace":{last + 1},"blocks":{blocks},"samples":['
+        + ",".join(f'{{"samplesPerChannel":{n},"blocks":{b}}}' for n, b in runs) + "]}"
+        for first, last, blocks, runs in s.groups)
+    loops = "null" if s.last_loop == 0 else f'{{"first":{s.first_loop},"last":{s.last_loop}}}'
+    fields = [
+        ("path", json_string(path)),
+        ("fileBytes", rec.file_bytes),
+        ("traceCount", rec.trace_count),
+        ("blocksPerTrace", rec.blocks_per_trace),
+        ("traceDurationMs", number(rec.trace_duration_ms)),
+        ("sampleRateHz", number(rec.sampling_rate_stored)),
+        ("inputRangeMicrovolts", number(rec.input_range_uv)),
+        ("conversionFactor", number(rec.conversion_factor)),
+        ("presentChannels", _list(rec.channels)),
+        ("valuesPerScan", rec.values_per_scan),
+        ("start", start),
+        ("wholeBlocks", len(rec.blocks)),
+        ("trailingBytes", rec.trailing_bytes),
+        ("tracesFound", s.traces),
+        ("traces", "[" + groups + "]"),
+        ("steps", _list(s.steps)),
+        ("loops", loops),
+        ("stepMax", rec.step_max),
+        ("problems", "[" + ",".join(json_string(p) for p in s.problem_texts()) + "]"),
+    ]
+    return "{" + ",".join(f'"{name}":{value}' for name, value in fields) + "}\n"
+
+
+def _bytes(text):
+    return text.encode("utf-8", "surrogateescape")
+
+
+def run(path, as_json):
+    """(exit status, standard output, standard error) of `info` for `path`."""
+    try:
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore", pldat.PldatWarning)  # told among the problems
+            rec = pldat.open(path)
+    except pldat.PldatError as e:
+        reason = e.reason
+    except OSError as e:
+        reason = f'Cannot open "{path}": {os.strerror(e.errno) if e.errno else e}.'
+    else:
+        with rec:
+            s = summarise(rec)
+            return 0, _bytes((json_text if as_json else text)(path, rec, s)), b""
+    out = _bytes(f'{{"path":{json_string(path)},"error":{json_string(reason)}}}\n') if as_json else b""
+    return 1, out, _bytes(f"error: {reason}\n")

@@ -1,0 +1,100 @@
+"""Recordings for the Python reader's tests, made by the program's own
+command-line tool (KORIN16_CLI, default build/korin16-cli), and a small
+writer of hand-made files for the cases it cannot record."""
+
+import json
+import os
+import struct
+import subprocess
+from pathlib import Path
+
+import numpy as np
+import pytest
+
+REPO = Path(__file__).resolve().parents[2]
+
+
+@pytest.fixture(scope="session")
+def cli():
+    path = Path(os.environ.get("KORIN16_CLI", REPO / "build" / "korin16-cli"))
+    if not (path.is_file() and os.access(path, os.X_OK)):
+        pytest.fail(f"korin16-cli not found at {path}: build it first or set KORIN16_CLI", pytrace=False)
+    return path
+
+
+def run_cli(cli, *args):
+    return subprocess.run([str(cli), *map(str, args)], capture_output=True, timeout=120)
+
+
+def cli_info(cli, path, as_json=False):
+    done = run_cli(cli, "info", path, *(["--json"] if as_json else []))
+    return done.returncode, done.stdout, done.stderr
+
+
+def record(cli, folder, repeat, seconds, interval, input_range, seed):
+    folder.mkdir()
+    done = run_cli(cli, "record", "--out", folder, "--repeat", repeat, "--time", seconds, "--interval", interval,
+                   "--input-range", input_range, "--seed", seed)
+    assert done.returncode == 0, done.stderr.decode()
+    (path,) = folder.glob("*.pldat")
+    return path
+
+
+@pytest.fixture(scope="session")
+def rec2000(cli, tmp_path_factory):
+    """3 traces of 1.2 s (blocks of 10000, 10000, 4000 scans) started every 2 s, range 2000 uV."""
+    return record(cli, tmp_path_factory.mktemp("rec") / "r2000", 3, 1.2, 2, 2000, 3)
+
+
+@pytest.fixture(scope="session")
+def rec10000(cli, tmp_path_factory):
+    """2 traces of 1.2 s started every 1.5 s, range 10000 uV."""
+    return record(cli, tmp_path_factory.mktemp("rec") / "r10000", 2, 1.2, 1.5, 10000, 4)
+
+
+@pytest.fixture(params=["rec2000", "rec10000"])
+def recording(request):
+    return request.getfixturevalue(request.param)
+
+
+def info_json(cli, path):
+    status, out, err = cli_info(cli, path, as_json=True)
+    assert status == 0, err.decode()
+    return json.loads(out)
+
+
+def write_pldat(path, blocks, trace_count, blocks_per_trace, duration_ms, flags=(1,) * 16, seed=0):
+    """A file as the program lays it out; `blocks` are (trace, block, trace start ms,
+    scans, first, last, loop, step). Returns the samples of each block (scans x values)."""
+    values = sum(1 for f in flags if f == 1)
+    header = struct.pack("<iiBdddd64shBBihq", trace_count, blocks_per_trace, 1, 20000.0, duration_ms, 2000.0,
+                         1 / 16384, bytes(flags) + bytes(64 - len(flags)), 2022, 1, 31, 32703250, 540,
+                         637792167032500000)
+    rng = np.random.default_rng(seed)
+    samples = []
+    with open(path, "wb") as f:
+        f.write(header)
+        for n, (trace, block, start, scans, first, last, loop, step) in enumerate(blocks):
+            counts = rng.integers(-32768, 32768, size=(scans, values), dtype=np.int16)
+            f.write(struct.pack("<iiddiBBiBi", trace, block, start, block * 500.0, scans, first, last, loop, step,
+                                scans * values * 2))
+            f.write(counts.astype("<i2").tobytes())
+            samples.append(counts)
+    return samples
+
+
+@pytest.fixture
+def manual_file(tmp_path):
+    """A manual stimulation of 1200 ms: one trace of (1200 // 500) + 1 full blocks, step 0, loop 0."""
+    path = tmp_path / "20220131_09h05m03s__Manual Stim.pldat"
+    blocks = [(0, b, 0.0, 10000, int(b == 0), 0, 0, 0) for b in range(3)]
+    return path, write_pldat(path, blocks, 1, 3, 1200.0)
+
+
+@pytest.fixture
+def steps_file(tmp_path):
+    """3 traces of 1 s alternating step 1 and step 2: loops 1, 1, 2."""
+    path = tmp_path / "steps.pldat"
+    blocks = [(t, b, t * 3000.0, 10000, int(b == 0), int(b == 1), loop, step)
+              for t, (loop, step) in enumerate([(1, 0), (1, 1), (2, 0)]) for b in range(2)]
+    return path, write_pldat(path, blocks, 3, 2, 1000.0)
