@@ -8,6 +8,7 @@ packages=(
   libglfw3-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libbenchmark-dev
   xvfb xauth
+  python3-numpy python3-neo python3-pytest
   clang
 )
 

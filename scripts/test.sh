@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs the whole test suite: every test in the
-# release build (GUI tests on a virtual display), a bounded fuzzing run of the file
-# reader, the threaded engine tests under ThreadSanitizer, and last the engine
-# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# release build (GUI tests on a virtual display), the Python reader's tests, a bounded
+# fuzzing run of the file reader, the threaded engine tests under ThreadSanitizer, and
+# last the engine tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -12,6 +12,9 @@ echo "== Tests (release build)"
 # -noreset: every GUI test is its own X client, and a server that resets when its
 # last client leaves refuses the next one for a moment.
 (cd build && xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" ctest --output-on-failure -j2 --timeout 300)
+
+echo "== Python reader (pytest), on files recorded by this build's korin16-cli"
+KORIN16_CLI="$PWD/build/korin16-cli" PYTHONPATH=python /usr/bin/python3 -m pytest -q tests/python
 
 if command -v clang++ >/dev/null; then
   echo "== Recording file reader under libFuzzer (60 s)"
