@@ -50,6 +50,7 @@ def test_header_and_block_fields_of_a_recorded_run(request, fixture, starts_s, i
     assert rec.input_range_uv == input_range and rec.conversion_factor == CONVERSION[input_range]
     assert rec.channels == list(range(1, 17)) and rec.values_per_scan == 16
     assert [t.start_s for t in rec.traces] == starts_s
+    assert rec.traces[1].times(0, 2).tolist() == pytest.approx([starts_s[1], starts_s[1] + 0.00005])
     assert rec.blocks["samples"].tolist() == [10000, 10000, 4000] * len(starts_s)
     assert rec.blocks["block_offset_ms"].tolist() == [0, 500, 1000] * len(starts_s)
     assert rec.blocks["last"].tolist() == [0, 0, 1] * len(starts_s)
