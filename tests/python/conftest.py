@@ -48,8 +48,8 @@ def rec2000(cli, tmp_path_factory):
 
 @pytest.fixture(scope="session")
 def rec10000(cli, tmp_path_factory):
-    """2 traces of 1.2 s started every 1.5 s, range 10000 uV."""
-    return record(cli, tmp_path_factory.mktemp("rec") / "r10000", 2, 1.2, 1.5, 10000, 4)
+    """3 traces of 1.2 s started every 1.5 s, range 10000 uV."""
+    return record(cli, tmp_path_factory.mktemp("rec") / "r10000", 3, 1.2, 1.5, 10000, 4)
 
 
 @pytest.fixture(params=["rec2000", "rec10000"])

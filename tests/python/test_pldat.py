@@ -43,7 +43,7 @@ def test_samples_equal_the_raw_bytes_of_every_trace(cli, recording):
         np.testing.assert_array_equal(trace.to_mv(), counts * rec.conversion_factor)
 
 
-@pytest.mark.parametrize("fixture, starts_s, input_range", [("rec2000", [0, 2, 4], 2000), ("rec10000", [0, 1.5], 10000)])
+@pytest.mark.parametrize("fixture, starts_s, input_range", [("rec2000", [0, 2, 4], 2000), ("rec10000", [0, 1.5, 3], 10000)])
 def test_header_and_block_fields_of_a_recorded_run(request, fixture, starts_s, input_range):
     rec = pldat.open(request.getfixturevalue(fixture))
     assert rec.trace_count == len(starts_s) and rec.blocks_per_trace == 3 and rec.trace_duration_ms == 1200
@@ -75,13 +75,13 @@ def export_available(cli):
     ([], [1, 2, 3], (0, 24000), None),
     (["--traces", "2-3", "--ms", "250-750", "--channels", "3,7"], [2, 3], (5000, 15000), [3, 7]),
 ])
-def test_samples_equal_the_programs_short_export(cli, rec2000, tmp_path, options, traces, scans, channels):
+def test_samples_equal_the_programs_short_export(cli, recording, tmp_path, options, traces, scans, channels):
     if not export_available(cli):
         pytest.skip("korin16-cli has no export command yet")
     out = tmp_path / "export"
-    done = run_cli(cli, "export", rec2000, "--format", "short", "--out", out, *options)
+    done = run_cli(cli, "export", recording, "--format", "short", "--out", out, *options)
     assert done.returncode == 0, done.stderr.decode()
-    rec = pldat.open(rec2000)
+    rec = pldat.open(recording)
     shown = channels or rec.channels
     exported = np.fromfile(f"{out}.bin", dtype="<i2").reshape(-1, len(shown))
     expected = np.concatenate([rec.traces[t - 1].read(*scans, channels=channels) for t in traces])
