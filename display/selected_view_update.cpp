@@ -40,22 +40,33 @@ SelectedViewPlan plan(const SelectedViewInput& in, double rawXMin, double rawXMa
 
 }  // namespace
 
+RawXRange rawFollowLive(double timeInTraceSec, double RawUpXaxis) {
+    const double t0 = std::max(0.0, timeInTraceSec - RawUpXaxis);
+    return {t0, t0 + RawUpXaxis};
+}
+
+RawXRange rawFollowReplay(double blockOffsetMs, double RawUpXaxis) {
+    const double t = blockOffsetMs / 1000.0;
+    RawXRange r{std::max(0.0, t - RawUpXaxis), 0.0};
+    r.xMax = r.xMin + RawUpXaxis;
+    // Once the history is full the last block's half second is past its end.
+    if (t >= RawUpXaxis) {
+        r.xMin += 0.5;
+        r.xMax += 0.5;
+    }
+    return r;
+}
+
 SelectedViewPlan planAfterLiveFrame(const SelectedViewInput& in) {
-    const double t0 = std::max(0.0, in.timeInTraceSec - in.RawUpXaxis);
+    const RawXRange r = rawFollowLive(in.timeInTraceSec, in.RawUpXaxis);
     const double d = divisor(in.EpXScale);
-    return plan(in, t0, t0 + in.RawUpXaxis, (in.elapsedRunSec + 0.5) / d,
-                (in.elapsedRunSec + in.traceDurationSec) / d);
+    return plan(in, r.xMin, r.xMax, (in.elapsedRunSec + 0.5) / d, (in.elapsedRunSec + in.traceDurationSec) / d);
 }
 
 SelectedViewPlan planAfterReplayFrame(const SelectedViewInput& in) {
-    const double t = in.blockOffsetMs / 1000.0;
-    double t0 = std::max(0.0, t - in.RawUpXaxis);
-    double t1 = t0 + in.RawUpXaxis;
-    // Once the history is full the last block's half second is past its end.
-    if (t >= in.RawUpXaxis) {
-        t0 += 0.5;
-        t1 += 0.5;
-    }
+    const RawXRange r = rawFollowReplay(in.blockOffsetMs, in.RawUpXaxis);
     const double d = divisor(in.EpXScale);
-    return plan(in, t0, t1, (in.replayElapsedSec + 1.0) / d, (in.longestTraceSec + in.replayElapsedSec) / d);
+    return plan(in, r.xMin, r.xMax, (in.replayElapsedSec + 1.0) / d, (in.longestTraceSec + in.replayElapsedSec) / d);
 }
+
+double analysisDivisor(std::int32_t EpXScale) { return divisor(EpXScale); }

@@ -37,6 +37,19 @@ struct SelectedViewPlan {
     bool clearSizechange = false;
 };
 
+// The upper plot's X range (s within the trace) that follows the data: live
+// from max(0, t - RawUpXaxis); replay the same from the last block's offset b,
+// shifted by the block's half second once b >= RawUpXaxis.
+struct RawXRange {
+    double xMin = 0.0;
+    double xMax = 0.0;
+};
+RawXRange rawFollowLive(double timeInTraceSec, double RawUpXaxis);
+RawXRange rawFollowReplay(double blockOffsetMs, double RawUpXaxis);
+
+// EpXScale / 1000 as an integer division (1 or 60), never below 1.
+double analysisDivisor(std::int32_t EpXScale);
+
 // After DrawChart.
 SelectedViewPlan planAfterLiveFrame(const SelectedViewInput& in);
 // After DrawChartLoad.

@@ -1,0 +1,359 @@
+#include "display/selected_frames.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "display/primitives.h"
+#include "processing/readouts.h"
+
+namespace {
+
+using selected_view::kSamplesPerSec;
+constexpr std::int32_t kHistory = SelectedSnapshot::kHistoryLength;
+constexpr float kMarkerHalf = 3.0f;
+
+FrameRecipe plotRecipe(const ViewColors& colors, int w, int h, bool flush) {
+    FrameRecipe r;
+    r.width = w;
+    r.height = h;
+    r.clearColor = colors::kLightGrey;
+    r.baseColor = toDrawingColor(colors.BackColor16);
+    r.flush = flush;
+    return r;
+}
+
+void begin(DrawList& out, const ViewColors& colors, int w, int h, bool flush) {
+    out.reset(plotRecipe(colors, w, h, flush));
+    out.setColor(colors.GridColor16);
+    DivLine(out, 0.0f, 0.0f, static_cast<float>(w), static_cast<float>(h));
+    out.setLineWidth(1.0f);
+}
+
+void axes(DrawList& out, int w, int h) {
+    out.setColor(selected_view::kAxisBlack);
+    out.setLineWidth(1.0f);
+    out.begin(Primitive::Lines);
+    out.vertex(1.0f, 0.0f);
+    out.vertex(1.0f, static_cast<float>(h));
+    out.vertex(1.0f, static_cast<float>(h));
+    out.vertex(static_cast<float>(w), static_cast<float>(h));
+    out.end();
+}
+
+// y = (YMax - v) k with k = h / (YMax - YMin).
+struct YMap {
+    double yMax;
+    double k;
+    float operator()(double v) const { return static_cast<float>((yMax - v) * k); }
+};
+
+YMap yMap(const PlotRange& r, int h) {
+    const PlotRange d = drawableY(r);
+    return {d.yMax, h / (d.yMax - d.yMin)};
+}
+
+// A series of analysis points: consecutive points joined by clipped segments,
+// each with a marker. The segments and the markers go into one batch each;
+// drawn in one colour, that is the same picture as a batch per primitive.
+class Series {
+public:
+    Series(DrawList& out, Primitive marker, int h) : out_(out), marker_(marker), h_(static_cast<float>(h)) {}
+    void add(float x, float y) {
+        if (any_) {
+            segments_.push_back({lastX_, lastY_});
+            segments_.push_back({x, y});
+        }
+        points_.push_back({x, y});
+        lastX_ = x;
+        lastY_ = y;
+        any_ = true;
+    }
+    void flush() {
+        out_.begin(Primitive::Lines);
+        for (std::size_t i = 0; i + 1 < segments_.size(); i += 2)
+            Line2D(out_, segments_[i].x, segments_[i].y, segments_[i + 1].x, segments_[i + 1].y, h_, 0.0f);
+        out_.end();
+        out_.begin(marker_);
+        for (const Vertex2& p : points_) {
+            if (p.y < 0.0f || p.y > h_) continue;
+            if (marker_ == Primitive::Quads) {
+                out_.vertex(p.x - kMarkerHalf, p.y - kMarkerHalf);
+                out_.vertex(p.x + kMarkerHalf, p.y - kMarkerHalf);
+                out_.vertex(p.x + kMarkerHalf, p.y + kMarkerHalf);
+                out_.vertex(p.x - kMarkerHalf, p.y + kMarkerHalf);
+            } else {
+                out_.vertex(p.x - kMarkerHalf, p.y + kMarkerHalf);
+                out_.vertex(p.x + kMarkerHalf, p.y + kMarkerHalf);
+                out_.vertex(p.x, p.y - kMarkerHalf);
+            }
+        }
+        out_.end();
+        segments_.clear();
+        points_.clear();
+        any_ = false;
+    }
+
+private:
+    DrawList& out_;
+    Primitive marker_;
+    float h_;
+    // Scratch kept per thread so that a view redrawn twice a second does not allocate.
+    static thread_local std::vector<Vertex2> segments_;
+    static thread_local std::vector<Vertex2> points_;
+    float lastX_ = 0.0f;
+    float lastY_ = 0.0f;
+    bool any_ = false;
+};
+thread_local std::vector<Vertex2> Series::segments_;
+thread_local std::vector<Vertex2> Series::points_;
+
+double epValue(const SelectedSnapshot& d, std::int32_t i, int EpYScale) {
+    return d.scale.toMillivolts(d.epAmplitudes[i]) * EpYScale;
+}
+
+std::int32_t epEntries(const SelectedSnapshot& d) {
+    if (d.epAmplitudes == nullptr || d.epTimesMs == nullptr) return 0;
+    return std::clamp(d.EpIndex, 0, korin::kMaxEPEntries);
+}
+
+}  // namespace
+
+PlotRange drawableY(PlotRange r) {
+    if (r.yMax == r.yMin || !std::isfinite(r.yMax - r.yMin)) {
+        r.yMin = 0.0;
+        r.yMax = 1.0;
+    }
+    return r;
+}
+
+// --- Upper plot ------------------------------------------------------------------
+
+double rawT0Live(double timeInTraceSec) { return std::max(0.0, timeInTraceSec - selected_view::kHistorySec); }
+
+double rawT0Replay(double blockOffsetMs) {
+    const double b = blockOffsetMs / 1000.0;
+    return b - selected_view::kHistorySec < 0 ? 0.0 : b - (selected_view::kHistorySec - 0.5);
+}
+
+double rawT0(const SelectedSnapshot& data) {
+    return data.replay ? rawT0Replay(data.blockOffsetMs) : rawT0Live(data.timeInTraceSec);
+}
+
+YLimits rawAutoscale(const SelectedSnapshot& data, int RawUpYScale) {
+    double hi = 0.0;
+    double lo = 0.0;
+    if (data.history != nullptr) {
+        hi = lo = data.history[0];
+        for (std::int32_t i = 1; i < kHistory; ++i) {
+            const double v = data.history[i];
+            if (v > hi) hi = v;
+            if (v < lo) lo = v;
+        }
+    }
+    return {RawUpYScale * (hi + selected_view::kRawMarginMv), RawUpYScale * (lo - selected_view::kRawMarginMv)};
+}
+
+RawSampleWindow rawSampleWindow(double T0, double xMin, double xMax, int w) {
+    RawSampleWindow s;
+    const double a = std::trunc((xMin - T0) * kSamplesPerSec);
+    const double b = std::trunc((xMax - xMin) * kSamplesPerSec + a);
+    // Limits far beyond any history give no sample; the clamp keeps the integers in range.
+    constexpr double kFar = 1e15;
+    s.i0 = static_cast<std::int64_t>(std::clamp(a, -kFar, kFar));
+    s.i1 = static_cast<std::int64_t>(std::clamp(b, -kFar, kFar));
+    s.p = s.span() != 0 ? w / static_cast<double>(s.span()) : 0.0;
+    if (s.i0 <= 0) {
+        s.firstX = -static_cast<double>(s.i0) * s.p;
+        s.i0 = 0;
+    }
+    return s;
+}
+
+RawTraceX rawTraceX(const PlotRange& range) {
+    const double first = std::trunc(range.xMin * kSamplesPerSec);
+    const double last = std::trunc((range.xMax - range.xMin) * kSamplesPerSec + first);
+    return {first, last - first};
+}
+
+double epBoundX(float boundMs, const PlotRange& range, int w) {
+    const RawTraceX t = rawTraceX(range);
+    if (t.samples == 0) return std::numeric_limits<double>::quiet_NaN();
+    return (boundMs * korin::kEPSamplesPerMs - t.firstSample) * (w / t.samples);
+}
+
+RawSampleWindow buildSelectChFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data,
+                                   const PlotRange& range, const RawPlotState& state, int w, int h) {
+    begin(out, colors, w, h, !data.replay);
+    const RawSampleWindow win = rawSampleWindow(rawT0(data), range.xMin, range.xMax, w);
+    const YMap y = yMap(range, h);
+    const double scale = state.RawUpYScale;
+    const float fh = static_cast<float>(h);
+
+    const std::int64_t limit = std::min<std::int64_t>({win.i1, kHistory, data.validSamples()});
+    if (win.span() > 0 && win.i0 < limit) {
+        out.reserveMore(2 * static_cast<std::size_t>(limit - win.i0));
+        out.setColor(colors.LineColor16);
+        out.begin(Primitive::Lines);
+        const float p = static_cast<float>(win.p);
+        float lastX = static_cast<float>(win.firstX);
+        float lastY = y(data.sample(static_cast<std::int32_t>(win.i0)) * scale);
+        for (std::int64_t i = win.i0 + 1; i < limit; ++i) {
+            const float x = lastX + p;
+            const float yi = y(data.sample(static_cast<std::int32_t>(i)) * scale);
+            Line2D(out, lastX, lastY, x, yi, fh, 0.0f);
+            lastX = x;
+            lastY = yi;
+        }
+        out.end();
+    }
+
+    out.setColor(selected_view::kOverlayRed);
+    if (state.Mode == AnalysisMode::EP) {
+        for (float bound : {state.ep1Ms, state.ep2Ms}) {
+            const double x = epBoundX(bound, range, w);
+            if (std::isfinite(x)) LineEP(out, 0.0f, fh, static_cast<float>(x), static_cast<float>(w));
+        }
+    } else {
+        LineThreshold(out, 0.0f, static_cast<float>(w), y(state.thresholdMv * scale), fh, 0.0f);
+    }
+    axes(out, w, h);
+    return win;
+}
+
+void buildEmptyPlotFrame(DrawList& out, const ViewColors& colors, int w, int h) {
+    begin(out, colors, w, h, false);
+    axes(out, w, h);
+}
+
+// --- Lower plot ------------------------------------------------------------------
+
+AnalysisX analysisX(const PlotRange& range, int EpXScale, int w, bool wholeMs) {
+    AnalysisX a;
+    a.xminMs = range.xMin * EpXScale;
+    a.xmaxMs = range.xMax * EpXScale;
+    if (wholeMs) {
+        a.xminMs = std::trunc(a.xminMs);
+        a.xmaxMs = std::trunc(a.xmaxMs);
+    }
+    const double span = std::trunc(a.xmaxMs - a.xminMs);
+    a.drawable = span > 0 && std::isfinite(span);
+    a.pixelsPerMs = a.drawable ? w / span : 0.0;
+    return a;
+}
+
+double getFreqYAutoScaleMax(const SelectedSnapshot& data, const AnalysisX& xr) {
+    double m = -1.0;
+    const std::int32_t n = data.completedBins();
+    for (std::int32_t i = 0; i < n; ++i)
+        if (xr.contains(data.binEndMs[i]) && data.binCounts[i] > m) m = data.binCounts[i];
+    return m + 1.0;
+}
+
+double getISIYAutoScaleMax(const SelectedSnapshot& data, const AnalysisX& xr) {
+    if (data.stamps == nullptr || data.stampCount < 2) return 0.0;
+    double m = -1.0;
+    const std::int32_t n = std::min(data.stampCount, korin::kMaxTimeStamps);
+    for (std::int32_t j = 1; j < n; ++j) {
+        if (!xr.contains(korin::stampTimeMs(data.stamps[j]))) continue;
+        const double v = korin::interSpikeIntervalMs(data.stamps, j);
+        if (v > m) m = v;
+    }
+    return m + 1.0;
+}
+
+namespace {
+
+// Over the channel's whole amplitude array, unfilled entries (0) included.
+std::pair<int, int> epExtremes(const SelectedSnapshot& data) {
+    if (data.epAmplitudes == nullptr) return {0, 0};
+    int hi = data.epAmplitudes[0];
+    int lo = hi;
+    for (std::int32_t i = 1; i < korin::kMaxEPEntries; ++i) {
+        const int v = data.epAmplitudes[i];
+        hi = std::max(hi, v);
+        lo = std::min(lo, v);
+    }
+    return {hi, lo};
+}
+
+}  // namespace
+
+double getEPYAutoScaleMax(const SelectedSnapshot& data, int EpYScale) {
+    return data.toMv(epExtremes(data).first + 1.0) * EpYScale + selected_view::kEPMarginMv * EpYScale;
+}
+
+double getEPYAutoScaleMin(const SelectedSnapshot& data, int EpYScale) {
+    return data.toMv(epExtremes(data).second - 1.0) * EpYScale - selected_view::kEPMarginMv * EpYScale;
+}
+
+void buildFreqFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data, const PlotRange& range,
+                    const AnalysisState& state, int w, int h) {
+    begin(out, colors, w, h, false);
+    const AnalysisX xr = analysisX(range, state.EpXScale, w, false);
+    const YMap y = yMap(range, h);
+    out.setColor(colors.LineColor16);
+    Series series(out, Primitive::Quads, h);
+    const std::int32_t n = data.completedBins();
+    for (std::int32_t i = 0; i < n; ++i) {
+        const double t = data.binEndMs[i];
+        if (xr.contains(t)) series.add(static_cast<float>(xr.x(t)), y(data.binCounts[i]));
+    }
+    series.flush();
+    axes(out, w, h);
+}
+
+void buildISIFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data, const PlotRange& range,
+                   const AnalysisState& state, int w, int h) {
+    begin(out, colors, w, h, false);
+    const AnalysisX xr = analysisX(range, state.EpXScale, w, false);
+    const YMap y = yMap(range, h);
+    out.setColor(colors.LineColor16);
+    Series series(out, Primitive::Quads, h);
+    const std::int32_t n = data.stamps != nullptr ? std::min(data.stampCount, korin::kMaxTimeStamps) : 0;
+    for (std::int32_t j = 1; j < n; ++j) {
+        const double t = korin::stampTimeMs(data.stamps[j]);
+        if (xr.contains(t)) series.add(static_cast<float>(xr.x(t)), y(korin::interSpikeIntervalMs(data.stamps, j)));
+    }
+    series.flush();
+    axes(out, w, h);
+}
+
+void buildEPFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data, const PlotRange& range,
+                  const AnalysisState& state, int w, int h) {
+    begin(out, colors, w, h, false);
+    const AnalysisX xr = analysisX(range, state.EpXScale, w, data.replay);
+    const YMap y = yMap(range, h);
+    const int S = data.stepsPerCycle;
+    const std::int32_t n = epEntries(data);
+    out.setColor(colors.LineColor16);
+    const auto plot = [&](Series& series, auto shown) {
+        for (std::int32_t i = 0; i < n; ++i) {
+            const double t = data.epTimesMs[i];
+            if (shown(i) && xr.contains(t)) series.add(static_cast<float>(xr.x(t)), y(epValue(data, i, state.EpYScale)));
+        }
+        series.flush();
+    };
+    if (state.hyouziStep == -1) {
+        Series squares(out, Primitive::Quads, h);
+        plot(squares, [S](std::int32_t i) { return S == 0 || i % S == 0; });
+        if (S > 1) {
+            Series triangles(out, Primitive::Triangles, h);
+            plot(triangles, [S](std::int32_t i) { return i % S == 1; });
+        }
+    } else {
+        Series squares(out, Primitive::Quads, h);
+        const int s = state.hyouziStep;
+        plot(squares, [s, S](std::int32_t i) { return korin::epEntryShown(i, s, S); });
+    }
+    axes(out, w, h);
+}
+
+void buildAnalysisFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data,
+                        const PlotRange& range, const AnalysisState& state, int w, int h) {
+    switch (state.Mode) {
+    case AnalysisMode::Spike: buildFreqFrame(out, colors, data, range, state, w, h); break;
+    case AnalysisMode::EP: buildEPFrame(out, colors, data, range, state, w, h); break;
+    case AnalysisMode::ISI: buildISIFrame(out, colors, data, range, state, w, h); break;
+    }
+}

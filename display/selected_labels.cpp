@@ -1,0 +1,93 @@
+#include "display/selected_labels.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "acquisition/number_text.h"
+
+using namespace plot_labels;
+
+namespace {
+
+const char* yTitle(PlotKind kind, LabelUnits u) {
+    switch (kind) {
+    case PlotKind::Spike: return "Spikes Per Second";
+    case PlotKind::ISI: return "ISI (ms)";
+    case PlotKind::Raw:
+    case PlotKind::EP: return u.yMilli ? "Potential (mV)" : "Potential (uV)";
+    }
+    return "";
+}
+
+const char* xTitle(PlotKind kind, LabelUnits u) {
+    if (kind == PlotKind::Raw) return "seconds";
+    return u.xMinutes ? "min" : "seconds";
+}
+
+int yDecimals(PlotKind kind) { return kind == PlotKind::EP ? 3 : 2; }
+
+std::string xLabel(PlotKind kind, double v) {
+    if (kind == PlotKind::Raw) return korin::defaultNumberText(v);
+    return fixedText(v, 3);
+}
+
+}  // namespace
+
+std::string fixedText(double value, int decimals) {
+    if (!std::isfinite(value)) return "0";
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    if (ec != std::errc()) return "0";
+    std::string s(buf, end);
+    // A value that rounds to zero shows no sign.
+    if (s.front() == '-' && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
+    return s;
+}
+
+std::string singleText(float value) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    return ec == std::errc() ? std::string(buf, end) : std::string("0");
+}
+
+LabelCanvas buildLabelCanvas(PlotKind kind, const PlotRange& range, LabelUnits units, int W, int H) {
+    LabelCanvas c;
+    c.width = W;
+    c.height = H;
+    const float fw = static_cast<float>(W);
+    const float fh = static_cast<float>(H);
+    c.texts.push_back({kYohakuY / 2 + kYokoidou, kTateidou + kYohakuT / 2 + (fh - 2 * kYohakuT) / 2,
+                       CanvasText::Anchor::RotatedCentre, true, yTitle(kind, units)});
+    c.texts.push_back({kYokoidou + (fw - 2 * kYohakuY) / 2 + kYohakuY, fh - kYohakuT / 2 + kTateidou,
+                       CanvasText::Anchor::Centre, true, xTitle(kind, units)});
+
+    const float L = kYokoidou + kYohakuY;
+    const float T = kTateidou + kYohakuT;
+    const float PW = fw - 2 * kYohakuY;
+    const float PH = fh - 2 * kYohakuT;
+    for (int i = 0; i < kXTicks; ++i) {
+        const float x = L + i * PW / (kXTicks - 1);
+        c.ticks.push_back({x, T + PH, x, T + PH + kTickLength});
+        const double v = range.xMin + i * (range.xMax - range.xMin) / (kXTicks - 1);
+        c.texts.push_back({x, T + PH + kXLabelGap, CanvasText::Anchor::TopCentre, false, xLabel(kind, v)});
+    }
+    for (int i = 0; i < kYTicks; ++i) {
+        const float y = T + i * PH / (kYTicks - 1);
+        c.ticks.push_back({L, y, L - kTickLength, y});
+        // Top to bottom: YMax down to YMin.
+        const int k = kYTicks - 1 - i;
+        const double v = range.yMin + k * (range.yMax - range.yMin) / (kYTicks - 1);
+        c.texts.push_back({L - kTickLength, y, CanvasText::Anchor::RightMiddle, false, fixedText(v, yDecimals(kind))});
+    }
+    return c;
+}
+
+AutoscaleTexts rawAutoscaleTexts(const YLimits& limits) { return {fixedText(limits.max, 5), fixedText(limits.min, 5)}; }
+
+AutoscaleTexts freqAutoscaleTexts(double yMax, bool replay) { return {fixedText(yMax, replay ? 1 : 2), "0"}; }
+
+AutoscaleTexts isiAutoscaleTexts(double yMax) { return {fixedText(yMax, 2), "0"}; }
+
+AutoscaleTexts epAutoscaleTexts(double yMax, double yMin) { return {fixedText(yMax, 3), fixedText(yMin, 3)}; }
+
+std::string rawUpXaxisText(const PlotRange& range) { return fixedText(range.xMax - range.xMin, 6); }
