@@ -29,6 +29,11 @@ inline constexpr const char* kSamplingError = "The acquisition has stopped due t
 inline constexpr const char* kRecordingFileNotCreated = "The recording file could not be created.";
 inline constexpr const char* kRecordingFileNotWritten =
     "The recording has stopped: the data file could not be written.";
+// Export files of a replay that cannot be created, and that can no longer be written.
+inline constexpr const char* kExportFileNotCreated = "The export file could not be created.";
+inline constexpr const char* kExportFileNotWritten = "The export has stopped: the export file could not be written.";
+// A block of the file being replayed that can no longer be read.
+inline constexpr const char* kReplayFileNotRead = "The recording file could not be read.";
 // Asked with the yes/no dialog when the window closes while the preset reads "Custom".
 inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
 

@@ -22,6 +22,7 @@
 #include "processing/filter.h"
 #include "processing/series.h"
 
+class ExportWriter;
 class FileReader;
 
 // Receives the blocks read forward while export is on (`rectf`); `scans` is
@@ -142,6 +143,19 @@ public:
     bool csvExportOn = false;
     bool shortExportOn = false;
     ReplayExporter* exporter = nullptr;
+
+    // --- Export files, for the format of shortExportOn (else CSV) ---
+    // Short: creates path + ".bin" and writes path + ".hdr"; CSV: creates `path`
+    // with its header line. The reader's own writer becomes `exporter`. False
+    // (with exportErrorText()) when the files cannot be created.
+    bool fileopen(const std::string& path);
+    void WriteBinary(std::int32_t scans);
+    void WriteCSV(std::int32_t scans);
+    // Closes the export files; false if a write failed since fileopen.
+    bool fileclose();
+    bool exportFailed() const;
+    std::string exportErrorText() const;
+    std::shared_ptr<ExportWriter> exportWriter;  // made by the first fileopen
 
     // --- Output buffers ---
     double* chAry[kChannels];  // kChAryLength each, oldest slot first

@@ -1,6 +1,7 @@
 // korin16-cli: the engine without a window. Subcommands:
 //   devices   list the drivers, open the input task and summarise one 500 ms block
 //   info      describe a recording file
+//   export    a recording's range and channels to .bin/.hdr or CSV
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,7 +22,8 @@ int usage() {
                  "commands:\n"
                  "  devices   list the data-acquisition drivers and read one 500 ms block from Dev1\n"
                  "  record    record a run on the simulated Dev1 without a window (record --help)\n"
-                 "  info FILE [--json]   describe a recording (.pldat) and any problem with it\n");
+                 "  info FILE [--json]   describe a recording (.pldat) and any problem with it\n"
+                 "  export FILE --format short|csv --out PATH   export a recording (export --help)\n");
     return 2;
 }
 
@@ -75,6 +77,7 @@ int main(int argc, char** argv) {
         {"devices", cliDevices},
         {"record", cliRecord},
         {"info", cliInfo},
+        {"export", cliExport},
     };
     for (const Command& c : kCommands)
         if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);

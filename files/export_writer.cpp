@@ -1,0 +1,190 @@
+#include "files/export_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "acquisition/rounding.h"
+#include "files/settings_summary.h"
+
+namespace {
+
+constexpr std::size_t kBufferBytes = 1 << 20;
+// to_chars of any double with ten decimals stays below this.
+constexpr std::size_t kValueRoom = 400;
+constexpr const char* kLineEnd = "\r\n";
+
+int createFile(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+
+bool writeAll(int fd, const char* data, std::size_t size, std::uint64_t& written) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+        written += static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+ExportWriter::ExportWriter() : buffer_(new char[kBufferBytes]) {}
+
+ExportWriter::~ExportWriter() { close(); }
+
+std::int16_t ExportWriter::shortCount(double mv, double conversionFactor) {
+    return korin::truncToInt16(mv / conversionFactor);
+}
+
+char* ExportWriter::formatCsvValue(char* out, double mv) {
+    return std::to_chars(out, out + kValueRoom, mv, std::chars_format::fixed, kCsvDecimals).ptr;
+}
+
+std::string ExportWriter::headerText(double conversionFactor, const int* channels, int count) {
+    char factor[400];
+    char* end = std::to_chars(factor, factor + sizeof factor, conversionFactor, std::chars_format::fixed,
+                              kFactorDecimals).ptr;
+    std::string text = "Conversion factor: short to mV,";
+    text.append(factor, end);
+    text += kLineEnd;
+    // The last line has no line end.
+    text += "Active channels";
+    for (int i = 0; i < count; ++i) text += "," + std::to_string(channels[i] + 1);
+    return toShiftJis(text);
+}
+
+void ExportWriter::fail(const char* what) {
+    error_ = std::string(what) + " " + path_ + ": " + std::strerror(errno);
+    failed_ = true;
+}
+
+bool ExportWriter::open(const std::string& path, ExportFormat format, const FileReader& reader) {
+    close();
+    failed_ = false;
+    error_.clear();
+    format_ = format;
+    used_ = 0;
+    written_ = wholeBlocks_ = 0;
+    channelCount_ = 0;
+    for (int c = 0; c < FileReader::kChannels; ++c)
+        if (reader.ACSelectary[c] == 1 && reader.ACary[c] == 1) channels_[channelCount_++] = c;
+
+    if (format == ExportFormat::Short) {
+        path_ = path + ".hdr";
+        const int hdr = createFile(path_);
+        if (hdr < 0) {
+            fail("cannot create");
+            return false;
+        }
+        const std::string text = headerText(reader.conversionFactor, channels_, channelCount_);
+        std::uint64_t ignored = 0;
+        const bool ok = writeAll(hdr, text.data(), text.size(), ignored);
+        if (!ok) fail("cannot write");
+        if (::close(hdr) != 0 && ok) fail("cannot write");
+        if (failed_) return false;
+        path_ = path + ".bin";
+    } else {
+        path_ = path;
+    }
+    fd_ = createFile(path_);
+    if (fd_ < 0) {
+        fail("cannot create");
+        return false;
+    }
+    if (format == ExportFormat::Csv) {
+        std::string header;
+        for (int i = 0; i < channelCount_; ++i) header += "Ch" + std::to_string(channels_[i] + 1) + ",";
+        header += kLineEnd;
+        header = toShiftJis(header);
+        std::memcpy(buffer_.get(), header.data(), header.size());
+        used_ = header.size();
+        endBlock();
+        if (failed_) {
+            close();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ExportWriter::flush() {
+    if (failed_) return false;
+    if (used_ == 0) return true;
+    const bool ok = writeAll(fd_, buffer_.get(), used_, written_);
+    used_ = 0;
+    if (ok) return true;
+    fail("cannot write");
+    // Nothing of the block that failed stays behind; if even that fails, the
+    // file still holds every whole block before it.
+    const int cut = ::ftruncate(fd_, static_cast<off_t>(wholeBlocks_));
+    (void)cut;
+    return false;
+}
+
+void ExportWriter::endBlock() {
+    if (flush()) wholeBlocks_ = written_;
+}
+
+void ExportWriter::WriteBinary(const FileReader& reader, int scans) {
+    if (fd_ < 0 || failed_ || format_ != ExportFormat::Short) return;
+    const double* data = reader.aryData;
+    const double cf = reader.conversionFactor;
+    const std::size_t scanBytes = static_cast<std::size_t>(channelCount_) * 2;
+    char* buffer = buffer_.get();
+    for (int k = 0; k < scans; ++k) {
+        if (used_ + scanBytes > kBufferBytes && !flush()) break;
+        const double* scan = data + static_cast<std::size_t>(FileReader::kChannels) * k;
+        char* out = buffer + used_;
+        for (int i = 0; i < channelCount_; ++i) {
+            const auto count = static_cast<std::uint16_t>(shortCount(scan[channels_[i]], cf));
+            out[2 * i] = static_cast<char>(count & 0xFF);
+            out[2 * i + 1] = static_cast<char>(count >> 8);
+        }
+        used_ += scanBytes;
+    }
+    endBlock();
+}
+
+void ExportWriter::WriteCSV(const FileReader& reader, int scans) {
+    if (fd_ < 0 || failed_ || format_ != ExportFormat::Csv) return;
+    const double* data = reader.aryData;
+    const std::size_t rowRoom = (kValueRoom + 1) * static_cast<std::size_t>(channelCount_) + 2;
+    char* buffer = buffer_.get();
+    // The rows are ASCII, which Shift-JIS leaves as it is.
+    for (int k = 0; k < scans; ++k) {
+        if (used_ + rowRoom > kBufferBytes && !flush()) break;
+        const double* scan = data + static_cast<std::size_t>(FileReader::kChannels) * k;
+        char* out = buffer + used_;
+        for (int i = 0; i < channelCount_; ++i) {
+            out = formatCsvValue(out, scan[channels_[i]]);
+            *out++ = ',';
+        }
+        *out++ = '\r';
+        *out++ = '\n';
+        used_ = static_cast<std::size_t>(out - buffer);
+    }
+    endBlock();
+}
+
+bool ExportWriter::close() {
+    if (fd_ < 0) return !failed_;
+    endBlock();
+    if (::close(fd_) != 0 && !failed_) fail("cannot write");
+    fd_ = -1;
+    return !failed_;
+}
