@@ -195,8 +195,12 @@ class Recording:
             self._mmap = mmap.mmap(fd, 0, access=mmap.ACCESS_READ)
         finally:
             os.close(fd)
-        self._parse_headers()
-        self._index_blocks()
+        try:
+            self._parse_headers()
+            self._index_blocks()
+        except Exception:
+            self.close()
+            raise
 
     # --- layout -------------------------------------------------------------
 
@@ -212,8 +216,8 @@ class Recording:
         self.conversion_factor = factor  # mV per count
         self.channel_flags = np.frombuffer(flags, dtype=np.uint8)
         self.values_per_scan = int(np.count_nonzero(self.channel_flags == 1))
-        # Channels before them take the first places of a scan, so the shown
-        # channels are the first len(channels) values of every scan.
+        # Scan positions follow the flags in channel order, so channels 1-16
+        # come first: the shown channels are the first values of every scan.
         self.channels = [c + 1 for c in range(SHOWN_CHANNELS) if flags[c] == 1]
         self.year, self.month, self.day = year, month, day
         self.time_of_day_ms = time_of_day
@@ -223,12 +227,10 @@ class Recording:
         if problem:
             raise PldatError(self.path, f"This is not a readable recording: {problem}.")
         first = _BLOCK_HEADER.unpack_from(self._mmap, FILE_HEADER_BYTES)
-        problem = _block_header_problem(first[4], first[9], self.values_per_scan)
+        problem = _block_header_problem(first[4], first[9], self.values_per_scan)  # scans, sample bytes
         if problem:
             raise PldatError(self.path,
                              f"This is not a readable recording: the first block header makes no sense, {problem}.")
-        self.first_block_scans = first[4]
-        self.block_stride = first[9] + BLOCK_HEADER_BYTES  # the size every block has in an evenly sized file
 
     def _index_blocks(self):
         rows = []

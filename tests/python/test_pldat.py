@@ -43,7 +43,10 @@ def test_samples_equal_the_raw_bytes_of_every_trace(cli, recording):
         np.testing.assert_array_equal(trace.to_mv(), counts * rec.conversion_factor)
 
 
-@pytest.mark.parametrize("fixture, starts_s, input_range", [("rec2000", [0, 2, 4], 2000), ("rec10000", [0, 1.5, 3], 10000)])
+@pytest.mark.parametrize("fixture, starts_s, input_range", [
+    ("rec2000", [0, 2, 4], 2000),
+    ("rec10000", [0, 1.5, 3], 10000),
+])
 def test_header_and_block_fields_of_a_recorded_run(request, fixture, starts_s, input_range):
     rec = pldat.open(request.getfixturevalue(fixture))
     assert rec.trace_count == len(starts_s) and rec.blocks_per_trace == 3 and rec.trace_duration_ms == 1200
