@@ -437,7 +437,8 @@ void ReplayControl::LoadData() {
         }
         ReplayTyuuDisable();
         KyuusiTyuu = 0;
-        if (rangeIntoReader()) {
+        rangeFailed_ = !rangeIntoReader();
+        if (!rangeFailed_) {
             while (!fr.isLastBlockReplay() && PlayTyuu) {
                 readData();
                 if (readFailed_ || rangeFailed_) break;
@@ -445,9 +446,9 @@ void ReplayControl::LoadData() {
                     writeFailed = true;
                     break;
                 }
+                if (onBlock) onBlock();
                 progressMessage();
                 window_.DrawChartLoad();
-                if (onBlock) onBlock();
                 window_.pollEvents();
                 DelayValue = delayForSpeed(window_.text(ReplayText::Delay));
                 if (DelayValue != 0) {
@@ -471,10 +472,10 @@ void ReplayControl::LoadData() {
         console(fr.exportErrorText().c_str());
         StopTyuuDisable();
         window_.ShowAlertForm(alerts::kExportFileNotWritten);
-    } else if (fr.isLastBlockReplay()) {
-        EndTyuuDisable();
     } else if (rangeFailed_) {
         StopTyuuDisable();
+    } else if (fr.isLastBlockReplay()) {
+        EndTyuuDisable();
     } else if (readFailed_) {
         StopTyuuDisable();
         window_.ShowAlertForm(alerts::kReplayFileNotRead);
