@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev
   libglfw3-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libgtest-dev libbenchmark-dev
+  libpugixml-dev
   xvfb xauth
   python3-numpy python3-neo python3-pytest
   clang

@@ -5,3 +5,4 @@ int cliDevices(int argc, char** argv);
 int cliInfo(int argc, char** argv);
 int cliRecord(int argc, char** argv);
 int cliExport(int argc, char** argv);
+int cliSettings(int argc, char** argv);

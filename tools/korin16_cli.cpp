@@ -1,6 +1,7 @@
 // korin16-cli: the engine without a window. Subcommands:
 //   devices   list the drivers, open the input task and summarise one 500 ms block
 //   info      describe a recording file
+//   settings  the settings a window would start with from a folder
 //   export    a recording's range and channels to .bin/.hdr or CSV
 #include <cmath>
 #include <cstdio>
@@ -23,6 +24,7 @@ int usage() {
                  "  devices   list the data-acquisition drivers and read one 500 ms block from Dev1\n"
                  "  record    record a run on the simulated Dev1 without a window (record --help)\n"
                  "  info FILE [--json]   describe a recording (.pldat) and any problem with it\n"
+                 "  settings DIR   the settings and pulse lists the window would start with from DIR\n"
                  "  export FILE --format short|csv --out PATH   export a recording (export --help)\n");
     return 2;
 }
@@ -77,6 +79,7 @@ int main(int argc, char** argv) {
         {"devices", cliDevices},
         {"record", cliRecord},
         {"info", cliInfo},
+        {"settings", cliSettings},
         {"export", cliExport},
     };
     for (const Command& c : kCommands)

@@ -1,0 +1,280 @@
+#include "files/settings_keys.h"
+
+#include "acquisition/number_text.h"
+#include "files/settings_store.h"
+
+namespace korin {
+
+namespace {
+
+using K = SettingKey;
+using R = ValueRule;
+constexpr LoadPass P1 = LoadPass::First;
+constexpr LoadPass P2 = LoadPass::Second;
+
+constexpr std::string_view kTrue = "True";
+constexpr std::string_view kFalse = "False";
+constexpr std::string_view kMicrovolt = "\u03BCV";
+
+constexpr SettingKeyInfo text(K id, std::string_view name, std::string_view def, LoadPass pass = P2) {
+    return {id, name, def, R::Text, pass};
+}
+constexpr SettingKeyInfo rule(K id, std::string_view name, std::string_view def, R r) { return {id, name, def, r, P2}; }
+constexpr SettingKeyInfo integer(K id, std::string_view name, std::string_view def, std::int32_t min,
+                                 std::int32_t max) {
+    return {id, name, def, R::Integer, P2, min, max};
+}
+constexpr SettingKeyInfo limit(K id, std::string_view name, std::string_view def, double fallback) {
+    return {id, name, def, R::LimitBox, P2, 0, 0, fallback};
+}
+
+// Analysis modes 0 "Spike", 1 "EP", 2 "ISI"; channels and electrodes 0..15.
+constexpr std::int32_t kLastMode = 2;
+constexpr std::int32_t kLastChannel = 15;
+constexpr std::int32_t kLastComponent = 255;
+
+constexpr std::array<SettingKeyInfo, kSettingKeyCount> kKeys{{
+    text(K::InputRange, "Input Range", "2000", P1),
+    text(K::Trace, "Trace", "1", P1),
+    text(K::Hours, "Hours", "0", P1),
+    text(K::Min, "Min", "20", P1),
+    text(K::Sec, "Sec", "0", P1),
+    text(K::HoursInterval, "Hours Interval", "0"),
+    text(K::MinInterval, "Min Interval", "0"),
+    text(K::SecInterval, "Sec Interval", "0"),
+    text(K::LowCut, "Low cut freq", "1"),
+    text(K::HighCut, "High cut freq", "5000"),
+    text(K::LowCutReplay, "Low cut freq replay", "None"),
+    text(K::HighCutReplay, "High cut freq replay", "None"),
+    rule(K::DataFormat, "Data format", "Pellor (16 bit)", R::WriteOnly),
+    text(K::DataFormatReplay, "Data format Replay", "Short (16 bit)"),
+    rule(K::RawAutoscale, "RawData Autoscale", kFalse, R::Flag),
+    text(K::RawDuration, "RawData Duration", "500"),
+    text(K::RawVoltage, "RawData Voltage", "50"),
+    rule(K::SelectedRawAutoscale, "Selected RawData Autoscale", kFalse, R::Flag),
+    text(K::SelectedRawDuration, "Selected RawData Duration", "10"),
+    rule(K::SelectedFreqAutoscale, "Selected Freq Autoscale", kFalse, R::Flag),
+    rule(K::Step1Enable, "Step1Enable", kFalse, R::Flag),
+    rule(K::Step2Enable, "Step2Enable", kFalse, R::Flag),
+    text(K::Step1F, "Step1F", "S1"),
+    text(K::Step2F, "Step2F", "S1"),
+    text(K::StepMF, "StepMF", "S1"),
+    integer(K::Mode, "Mode", "0", 0, kLastMode),
+    rule(K::ReplayMode, "ReplayMode", kFalse, R::Flag),
+    limit(K::RawYMax, "textBoxRawYMax", "50", 0.5),
+    limit(K::RawYMin, "textBoxRawYMin", "-50", -0.5),
+    limit(K::FreqYMax, "textBoxFreqYMax", "10", 10),
+    limit(K::FreqYMin, "textBoxFreqYMin", "0", 0),
+    text(K::Delay, "Delay", "Fast"),
+    integer(K::SelectCh, "SelectCh", "1", 0, kLastChannel),
+    rule(K::Step1S1Ch, "Step1S1Ch", "-1", R::Electrode),
+    rule(K::Step1S2Ch, "Step1S2Ch", "-1", R::Electrode),
+    rule(K::Step2S1Ch, "Step2S1Ch", "-1", R::Electrode),
+    rule(K::Step2S2Ch, "Step2S2Ch", "-1", R::Electrode),
+    rule(K::StepMS1Ch, "StepMS1Ch", "-1", R::Electrode),
+    rule(K::StepMS2Ch, "StepMS2Ch", "-1", R::Electrode),
+    text(K::Unit, "comboBoxUnit", "0"),
+    text(K::Pulse, "comboBoxPulse", "Biphasic"),
+    text(K::DurationTrain, "textBoxDurationTrain", "0.1"),
+    text(K::Intensity, "textBoxIntensity", "-10"),
+    text(K::Pre, "textBoxPre", "0"),
+    text(K::Post, "textBoxPost", "99.9"),
+    text(K::Units, "textBoxUnits", "1"),
+    text(K::AutoIncrement, "textBoxAutoIncrement", "1"),
+    text(K::Unit2, "comboBoxUnit2", "0"),
+    text(K::Pulse2, "comboBoxPulse2", "Biphasic"),
+    text(K::DurationTrain2, "textBoxDurationTrain2", "0.1"),
+    text(K::Intensity2, "textBoxIntensity2", "-10"),
+    text(K::Pre2, "textBoxPre2", "0"),
+    text(K::Post2, "textBoxPost2", "99.9"),
+    text(K::Units2, "textBoxUnits2", "1"),
+    text(K::AutoIncrement2, "textBoxAutoIncrement2", "1"),
+    text(K::UnitM, "comboBoxUnitM", "0"),
+    text(K::PulseM, "comboBoxPulseM", "Biphasic"),
+    text(K::DurationTrainM, "textBoxDurationTrainM", "0.1"),
+    text(K::IntensityM, "textBoxIntensityM", "-10"),
+    text(K::PreM, "textBoxPreM", "0"),
+    text(K::PostM, "textBoxPostM", "99.9"),
+    text(K::UnitsM, "textBoxUnitsM", "1"),
+    text(K::AutoIncrementM, "textBoxAutoIncrementM", "1"),
+    integer(K::BackColorR, "BackColor16R", "255", 0, kLastComponent),
+    integer(K::BackColorG, "BackColor16G", "255", 0, kLastComponent),
+    integer(K::BackColorB, "BackColor16B", "255", 0, kLastComponent),
+    integer(K::LineColorR, "LineColor16R", "0", 0, kLastComponent),
+    integer(K::LineColorG, "LineColor16G", "0", 0, kLastComponent),
+    integer(K::LineColorB, "LineColor16B", "0", 0, kLastComponent),
+    integer(K::GridColorR, "GridColor16R", "0", 0, kLastComponent),
+    integer(K::GridColorG, "GridColor16G", "0", 0, kLastComponent),
+    integer(K::GridColorB, "GridColor16B", "0", 0, kLastComponent),
+    rule(K::StepFilter, "StepFilter", "1", R::StepFilter),
+    rule(K::UIType, "UIType", "C", R::LayoutType),
+    rule(K::RawUpYUnit, "RawUpYUnit", kMicrovolt, R::MicroOrMilli),
+    rule(K::EpYUnit, "EpYUnit", kMicrovolt, R::MicroOrMilli),
+    rule(K::EpXUnit, "EpXUnit", "sec", R::SecOrMin),
+    rule(K::Device, "Device", kDeviceAuto, R::DeviceChoice),
+}};
+
+constexpr bool inTableOrder() {
+    for (std::size_t i = 0; i < kKeys.size(); ++i)
+        if (static_cast<std::size_t>(kKeys[i].id) != i) return false;
+    return true;
+}
+static_assert(inTableOrder(), "the key table must list the keys in SettingKey order");
+
+constexpr std::size_t index(K key) { return static_cast<std::size_t>(key); }
+
+std::string trimmed(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return std::string(s.substr(first, last - first + 1));
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::string limitText(std::string_view text, double fallback) {
+    const auto v = parseDouble(text);
+    return defaultNumberText(v ? *v : fallback);
+}
+
+}  // namespace
+
+const std::array<SettingKeyInfo, kSettingKeyCount>& settingKeys() { return kKeys; }
+const SettingKeyInfo& keyInfo(SettingKey key) { return kKeys[index(key)]; }
+
+SettingKey editorKey(StepEditor editor, EditorBox box) {
+    constexpr std::size_t kBoxes = 8;
+    return static_cast<SettingKey>(index(K::Unit) + static_cast<std::size_t>(editor) * kBoxes +
+                                   static_cast<std::size_t>(box));
+}
+
+SettingKey electrodeKey(StepEditor editor, int f) {
+    return static_cast<SettingKey>(index(K::Step1S1Ch) + static_cast<std::size_t>(editor) * 2 + (f == 0 ? 0 : 1));
+}
+
+SettingKey colourKey(ViewColour colour) {
+    return static_cast<SettingKey>(index(K::BackColorR) + static_cast<std::size_t>(colour) * 3);
+}
+
+bool appliedValue(SettingKey key, std::string_view stored, std::string* applied, std::string* why) {
+    const SettingKeyInfo& info = keyInfo(key);
+    switch (info.rule) {
+        case R::Text:
+        case R::LimitBox: *applied = std::string(stored); return true;
+        case R::WriteOnly: *why = "not read back"; return false;
+        case R::Flag: {
+            const std::string t = trimmed(stored);
+            if (equalsIgnoringCase(t, kTrue) || equalsIgnoringCase(t, kFalse)) {
+                *applied = std::string(equalsIgnoringCase(t, kTrue) ? kTrue : kFalse);
+                return true;
+            }
+            *why = "not True or False";
+            return false;
+        }
+        case R::Integer: {
+            const auto v = parseInt32(stored);
+            if (v && *v >= info.min && *v <= info.max) {
+                *applied = std::to_string(*v);
+                return true;
+            }
+            *why = v ? "out of range " + std::to_string(info.min) + ".." + std::to_string(info.max)
+                     : std::string("not a whole number");
+            return false;
+        }
+        case R::Electrode: {
+            const auto v = parseInt32(stored);
+            // Not a number loads as electrode index 0; an index no electrode has
+            // would address a line the routing word does not carry.
+            const std::int32_t e = !v ? 0 : (*v < -1 || *v > kLastChannel) ? -1 : *v;
+            *applied = std::to_string(e);
+            return true;
+        }
+        case R::StepFilter:
+            *applied = stored == "1" || stored == "2" ? std::string(stored) : std::string("-1");
+            return true;
+        case R::LayoutType: *applied = stored == "A" ? "A" : "C"; return true;
+        case R::MicroOrMilli: *applied = stored == kMicrovolt ? std::string(kMicrovolt) : "mV"; return true;
+        case R::SecOrMin: *applied = stored == "sec" ? "sec" : "min"; return true;
+        case R::DeviceChoice:
+            *applied = std::string(stored == kDeviceNiDaqmx || stored == kDeviceSimulated ? stored : kDeviceAuto);
+            return true;
+    }
+    return false;
+}
+
+SettingsValues SettingsValues::defaults() {
+    SettingsValues v;
+    for (const SettingKeyInfo& info : kKeys) v.text[index(info.id)] = std::string(info.defaultText);
+    return v;
+}
+
+bool SettingsValues::flag(SettingKey key) const { return get(key) == kTrue; }
+
+std::int32_t SettingsValues::integer(SettingKey key) const { return parseInt32(get(key)).value_or(0); }
+
+Rgb SettingsValues::colour(ViewColour c) const {
+    const std::size_t r = index(colourKey(c));
+    auto component = [&](std::size_t i) {
+        return static_cast<std::uint8_t>(integer(static_cast<SettingKey>(r + i)));
+    };
+    return {component(0), component(1), component(2)};
+}
+
+void SettingsValues::set(SettingKey key, std::string_view windowText) {
+    const SettingKeyInfo& info = keyInfo(key);
+    std::string& out = text[index(key)];
+    if (info.rule == R::LimitBox) {
+        out = limitText(windowText, info.fallback);
+        return;
+    }
+    std::string applied, why;
+    if (info.rule != R::WriteOnly && appliedValue(key, windowText, &applied, &why))
+        out = applied;
+    else
+        out = std::string(windowText);
+}
+
+void SettingsValues::setFlag(SettingKey key, bool on) { text[index(key)] = std::string(on ? kTrue : kFalse); }
+
+void SettingsValues::setInteger(SettingKey key, std::int32_t value) { set(key, std::to_string(value)); }
+
+void SettingsValues::setColour(ViewColour c, Rgb value) {
+    const std::size_t r = index(colourKey(c));
+    text[r] = std::to_string(value.r);
+    text[r + 1] = std::to_string(value.g);
+    text[r + 2] = std::to_string(value.b);
+}
+
+SettingsValues readSettings(const SettingsStore& store, std::vector<std::string>* console) {
+    SettingsValues values = SettingsValues::defaults();
+    for (const SettingKeyInfo& info : kKeys) {
+        if (info.rule == R::WriteOnly) continue;
+        const auto stored = store.value(info.name);
+        if (!stored) continue;
+        std::string applied, why;
+        if (appliedValue(info.id, *stored, &applied, &why)) {
+            values.text[index(info.id)] = std::move(applied);
+            values.source[index(info.id)] = SettingSource::Store;
+        } else if (console) {
+            console->push_back("Setting \"" + std::string(info.name) + "\" = \"" + *stored + "\" is skipped (" +
+                               why + "); the default \"" + std::string(info.defaultText) + "\" is kept");
+        }
+    }
+    return values;
+}
+
+void writeSettings(SettingsStore& store, const SettingsValues& values) {
+    for (const SettingKeyInfo& info : kKeys) {
+        store.remove(info.name);
+        store.add(info.name, values.get(info.id));
+    }
+}
+
+}  // namespace korin

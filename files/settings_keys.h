@@ -1,0 +1,121 @@
+// The keys of the settings store: each key's value format, its default and the
+// pass of the start-up loading it belongs to, as one table; the rules that turn
+// a stored text into the value the window applies, and the window's values back
+// into stored texts.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "display/colors.h"
+
+namespace korin {
+
+class SettingsStore;
+
+// In the order of the table (and of the entries written at exit).
+enum class SettingKey : std::uint8_t {
+    InputRange, Trace, Hours, Min, Sec, HoursInterval, MinInterval, SecInterval,
+    LowCut, HighCut, LowCutReplay, HighCutReplay, DataFormat, DataFormatReplay,
+    RawAutoscale, RawDuration, RawVoltage, SelectedRawAutoscale, SelectedRawDuration, SelectedFreqAutoscale,
+    Step1Enable, Step2Enable, Step1F, Step2F, StepMF, Mode, ReplayMode,
+    RawYMax, RawYMin, FreqYMax, FreqYMin, Delay, SelectCh,
+    Step1S1Ch, Step1S2Ch, Step2S1Ch, Step2S2Ch, StepMS1Ch, StepMS2Ch,
+    // The three step editors' boxes: step 1, then "2", then "M", eight each.
+    Unit, Pulse, DurationTrain, Intensity, Pre, Post, Units, AutoIncrement,
+    Unit2, Pulse2, DurationTrain2, Intensity2, Pre2, Post2, Units2, AutoIncrement2,
+    UnitM, PulseM, DurationTrainM, IntensityM, PreM, PostM, UnitsM, AutoIncrementM,
+    BackColorR, BackColorG, BackColorB, LineColorR, LineColorG, LineColorB, GridColorR, GridColorG, GridColorB,
+    StepFilter, UIType, RawUpYUnit, EpYUnit, EpXUnit, Device,
+};
+inline constexpr std::size_t kSettingKeyCount = static_cast<std::size_t>(SettingKey::Device) + 1;
+
+// How a stored text becomes the value the window applies.
+enum class ValueRule : std::uint8_t {
+    Text,          // as stored
+    WriteOnly,     // written at exit, never read back
+    Flag,          // "True" / "False"; anything else keeps the default
+    Integer,       // whole number within [min, max]; anything else keeps the default
+    Electrode,     // whole number; not a number loads as 0, outside -1..15 as -1 (none)
+    LimitBox,      // a number box: stored re-formatted, or the key's fallback when not a number
+                   // (the rule of the window's getDoubleChecktextBox… helpers)
+    StepFilter,    // "1" or "2"; any other text -1 (both steps)
+    LayoutType,    // "A"; any other text "C"
+    MicroOrMilli,  // "μV"; any other text "mV"
+    SecOrMin,      // "sec"; any other text "min"
+    DeviceChoice,  // "Auto", "NI-DAQmx", "Simulated"; any other text "Auto"
+};
+
+// Pass 1 sets what the pulse lists are checked against (the trace duration);
+// pass 3 the rest, after the pulse lists.
+enum class LoadPass : std::uint8_t { First, Second };
+
+struct SettingKeyInfo {
+    SettingKey id;
+    std::string_view name;
+    std::string_view defaultText;
+    ValueRule rule;
+    LoadPass pass;
+    std::int32_t min = 0;     // Integer
+    std::int32_t max = 0;
+    double fallback = 0;      // LimitBox: stored when the box is not a number
+};
+
+const std::array<SettingKeyInfo, kSettingKeyCount>& settingKeys();
+const SettingKeyInfo& keyInfo(SettingKey key);
+
+// The three step editors, in the order of their keys.
+enum class StepEditor : std::uint8_t { Step1, Step2, Manual };
+enum class EditorBox : std::uint8_t { Unit, Pulse, DurationTrain, Intensity, Pre, Post, Units, AutoIncrement };
+SettingKey editorKey(StepEditor editor, EditorBox box);
+// Electrode key of output f (0 = S1, 1 = S2) of a step.
+SettingKey electrodeKey(StepEditor editor, int f);
+
+enum class ViewColour : std::uint8_t { Back, Line, Grid };
+// Red key of a colour; green and blue follow it.
+SettingKey colourKey(ViewColour colour);
+
+inline constexpr std::string_view kDeviceAuto = "Auto";
+inline constexpr std::string_view kDeviceNiDaqmx = "NI-DAQmx";
+inline constexpr std::string_view kDeviceSimulated = "Simulated";
+
+enum class SettingSource : std::uint8_t { Default, Store };
+
+// Every key's value as text, in the form the window applies it (when read) or
+// stores it (when written), and where it came from.
+struct SettingsValues {
+    std::array<std::string, kSettingKeyCount> text;
+    std::array<SettingSource, kSettingKeyCount> source{};
+
+    // TatiagariSyokiti: every key at its default.
+    static SettingsValues defaults();
+
+    const std::string& get(SettingKey key) const { return text[static_cast<std::size_t>(key)]; }
+    SettingSource from(SettingKey key) const { return source[static_cast<std::size_t>(key)]; }
+    bool flag(SettingKey key) const;
+    std::int32_t integer(SettingKey key) const;  // 0 when the text is not a whole number
+    Rgb colour(ViewColour colour) const;
+
+    // Write side: the window's current value of a key, normalised by its rule
+    // (a limit box that is not a number becomes its fallback, and so on).
+    void set(SettingKey key, std::string_view windowText);
+    void setFlag(SettingKey key, bool on);
+    void setInteger(SettingKey key, std::int32_t value);
+    void setColour(ViewColour colour, Rgb value);
+};
+
+// The rules of the key applied to a stored text: true with `applied` set, or
+// false when the entry is skipped (its default kept) with the reason in `why`.
+bool appliedValue(SettingKey key, std::string_view stored, std::string* applied, std::string* why);
+
+// Reads every key of the table from the store over the defaults. Entries that
+// are skipped leave one line each in `console`.
+SettingsValues readSettings(const SettingsStore& store, std::vector<std::string>* console = nullptr);
+// Replaces every key of the table in the store with the values, in table order.
+void writeSettings(SettingsStore& store, const SettingsValues& values);
+
+}  // namespace korin

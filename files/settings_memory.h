@@ -1,0 +1,72 @@
+// Bringing back the last session's settings at start-up and keeping them at
+// exit: the store's keys and the six pulse-list files, in the order the
+// window must apply them, with everything but the controls themselves here.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "files/pulse_list_files.h"
+#include "files/settings_keys.h"
+#include "files/settings_store.h"
+
+class PulseParameters;
+
+namespace korin {
+
+struct LoadedSettings {
+    SettingsValues values;
+    std::array<PulseListFile, kPulseListCount> lists;
+    bool storeDamaged = false;
+    // Lines for standard output: a damaged store, "Stim Last One Error" for each
+    // pulse list that could not be read, and each stored value that was skipped.
+    std::vector<std::string> console;
+};
+
+// Reads the store and the pulse-list files of `folder`. Never fails: whatever
+// cannot be read keeps its default and leaves a line in `console`.
+LoadedSettings loadSettings(const std::string& folder,
+                            SettingsStore::Damaged damaged = SettingsStore::Damaged::KeepAside);
+
+// The window's side of the loading: each call puts values into controls.
+class SettingsTarget {
+public:
+    virtual ~SettingsTarget() = default;
+    // Passes 1 and 3: one key's value (as the window applies it) into its control or field.
+    virtual void applySetting(SettingKey key, const std::string& value) = 0;
+    // Pass 2 (setStimLastOneMemory…): one file into its program's output,
+    // normally applyPulseList with the editor's setStepF.
+    virtual void applyPulseList(PulseList list, const PulseListFile& file) = 0;
+    // Pass 2, after both files of step 0 or step 1: stimulus plot limits,
+    // repeat-all button, by-rep colours and increment texts.
+    virtual void stepListsLoaded(int /*step*/) {}
+    // Pass 4: layout, colours, menus, units and the editors' refresh.
+    virtual void applyLoaded(const SettingsValues& values) = 0;
+};
+
+// initialSettingLastOneMemory: pass 1 (input range and trace duration, which
+// the pulse lists are checked against), pass 2 (the six pulse lists in file
+// order), pass 3 (every other key that is read back), pass 4 (apply).
+void initialSettingLastOneMemory(const LoadedSettings& loaded, SettingsTarget& target);
+
+// Pass 4's part on the programs: the electrodes and the auto-increment texts
+// ("textBoxAutoIncrement…" into both outputs of its step).
+void applyToPrograms(const SettingsValues& values, PulseParameters& step1, PulseParameters& step2,
+                     PulseParameters& manual);
+// The programs' electrodes into the values, for saving.
+void takeFromPrograms(SettingsValues& values, const PulseParameters& step1, const PulseParameters& step2,
+                      const PulseParameters& manual);
+
+// The question asked when the window closes, or nullptr when nothing is saved
+// (any preset but "Custom" selected).
+const char* closeQuestion(std::string_view presetName);
+
+// Korin16Form_FormClosed after a Yes: every key into the store (removed, then
+// added, in table order), the store saved, then the six pulse-list files. The
+// first failure ends the saving; false with the reason in `error`.
+bool saveSettings(const std::string& folder, const SettingsValues& values, const PulseParameters& step1,
+                  const PulseParameters& step2, const PulseParameters& manual, std::string* error = nullptr);
+
+}  // namespace korin

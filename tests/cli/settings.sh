@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# korin16-cli settings DIR: stored values as the window applies them, defaults
+# for the rest, the pulse lists; a damaged store gives the defaults, a warning
+# and exit 0, and is left as it was.
+set -euo pipefail
+cli="$1"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+tab=$'\t'
+
+cat > "$dir/Korin16.config" <<'XML'
+<?xml version="1.0" encoding="utf-8"?>
+<configuration>
+  <appSettings>
+    <add key="Min" value="5" />
+    <add key="UIType" value="B" />
+    <add key="Mode" value="EP" />
+    <add key="StepFilter" value="2" />
+    <add key="Device" value="Simulated" />
+  </appSettings>
+</configuration>
+XML
+printf 'by rep,True,repeat all the time,False\r\nPulsetype,Duration,Intensity,Pre,Post\r\nBiphasic,0.2,-10,0,99.8\r\n' \
+  > "$dir/Step1 S1 Stim.csv"
+
+"$cli" settings "$dir" > "$dir/out.txt" 2> "$dir/err.txt"
+grep -q "^warning: .*\"Mode\"" "$dir/err.txt"
+test "$(head -n 1 "$dir/out.txt")" = "Input Range${tab}2000${tab}default"
+grep -qx "Min${tab}5${tab}store" "$dir/out.txt"
+grep -qx "UIType${tab}C${tab}store" "$dir/out.txt"
+grep -qx "Mode${tab}0${tab}default" "$dir/out.txt"
+grep -qx "StepFilter${tab}2${tab}store" "$dir/out.txt"
+grep -qx "Device${tab}Simulated${tab}store" "$dir/out.txt"
+grep -qx "Step1 S1 Stim.csv${tab}by rep=True repeat all the time=False units=1${tab}file" "$dir/out.txt"
+grep -qx "Step1 S1 Stim.csv${tab}0${tab}Biphasic${tab}0.2${tab}-10${tab}0${tab}99.8" "$dir/out.txt"
+grep -qx "StepM S2 Stim.csv${tab}none${tab}missing" "$dir/out.txt"
+# 78 keys, then six list lines and one unit line.
+test "$(wc -l < "$dir/out.txt")" -eq $((78 + 6 + 1))
+
+printf '<configuration><appSettings><add key="Min" val' > "$dir/Korin16.config"
+"$cli" settings "$dir" > "$dir/out2.txt" 2> "$dir/err.txt"
+grep -qx "Min${tab}20${tab}default" "$dir/out2.txt"
+grep -q "^warning: .*Korin16.config" "$dir/err.txt"
+test -f "$dir/Korin16.config"
+test ! -e "$dir/Korin16.config.bad"
+
+if "$cli" settings "$dir/missing" > /dev/null 2>&1; then
+  echo "a missing folder was accepted" >&2
+  exit 1
+fi
+echo "korin16-cli settings: ok"
