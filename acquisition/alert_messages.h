@@ -18,6 +18,7 @@ inline constexpr const char* kLastPulsePostManual = "\"Post\" value of the last 
 inline constexpr const char* kNegativePulseTime = "Duration, Pre and Post must be 0 ms or more.";
 inline constexpr const char* kPatternTooLong =
     "A stimulation pattern must not be longer than 50 s (1000000 samples) per stimulator.";
+inline constexpr const char* kUnitsNotWhole = "The number of units must be a whole number of 1 or more.";
 inline constexpr const char* kPatternLongerThanTrace = "A stimulation pattern must be shorter than the record time.";
 inline constexpr const char* kIntervalNotLongerThanTrace =
     "A repeat interval must be greater than the trace duration.";
