@@ -7,9 +7,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <limits>
+#include <algorithm>
 
-#include "acquisition/rounding.h"
 #include "files/settings_summary.h"
 
 namespace {
@@ -41,6 +40,19 @@ bool writeAll(int fd, const char* data, std::size_t size, std::uint64_t& written
     return true;
 }
 
+char* slowCsvValue(char* out, double mv) {
+    return std::to_chars(out, out + kValueRoom, mv, std::chars_format::fixed, ExportWriter::kCsvDecimals).ptr;
+}
+
+// Truncated toward zero and held inside the int16 range; NaN gives 0. Branch
+// free, so the per-value loop stays cheap.
+inline std::int16_t saturatedCount(double counts) {
+    double t = counts < -32768.0 ? -32768.0 : counts;
+    t = t > 32767.0 ? 32767.0 : t;
+    t = t == t ? t : 0.0;
+    return static_cast<std::int16_t>(static_cast<std::int32_t>(t));
+}
+
 }  // namespace
 
 ExportWriter::ExportWriter() : buffer_(new char[kBufferBytes]) {}
@@ -48,11 +60,34 @@ ExportWriter::ExportWriter() : buffer_(new char[kBufferBytes]) {}
 ExportWriter::~ExportWriter() { close(); }
 
 std::int16_t ExportWriter::shortCount(double mv, double conversionFactor) {
-    return korin::truncToInt16(mv / conversionFactor);
+    return saturatedCount(mv / conversionFactor);
 }
 
 char* ExportWriter::formatCsvValue(char* out, double mv) {
-    return std::to_chars(out, out + kValueRoom, mv, std::chars_format::fixed, kCsvDecimals).ptr;
+    // Fast path: for |mv| < 100, mv x 1e10 is within 1e-4 of its exact value,
+    // so a fraction clear of one half rounds to the digits of the exact value;
+    // the rest (near ties, large or odd values) goes through to_chars.
+    constexpr double kScale = 1e10;
+    constexpr double kFastLimit = 100.0;
+    constexpr double kTieMargin = 1e-3;
+    if (!(std::fabs(mv) < kFastLimit)) return slowCsvValue(out, mv);
+    const double scaled = std::fabs(mv) * kScale;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < kTieMargin) return slowCsvValue(out, mv);
+    auto digits = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    if (std::signbit(mv)) *out++ = '-';
+    // At least 11 digits: "0." and ten decimals.
+    char text[24];
+    int n = 0;
+    do {
+        text[n++] = static_cast<char>('0' + digits % 10);
+        digits /= 10;
+    } while (digits != 0 || n < kCsvDecimals + 1);
+    while (n > kCsvDecimals) *out++ = text[--n];
+    *out++ = '.';
+    while (n > 0) *out++ = text[--n];
+    return out;
 }
 
 std::string ExportWriter::headerText(double conversionFactor, const int* channels, int count) {
@@ -144,18 +179,28 @@ void ExportWriter::WriteBinary(const FileReader& reader, int scans) {
     if (fd_ < 0 || failed_ || format_ != ExportFormat::Short) return;
     const double* data = reader.aryData;
     const double cf = reader.conversionFactor;
+    // Multiplying by 1 / factor gives the quotient bit for bit only when the
+    // factor is a power of two (as for the 2000 uV range); else divide.
+    int exponent = 0;
+    const bool exactInverse = std::frexp(cf, &exponent) == 0.5;
+    const double inverse = 1.0 / cf;
     const std::size_t scanBytes = static_cast<std::size_t>(channelCount_) * 2;
-    char* buffer = buffer_.get();
-    for (int k = 0; k < scans; ++k) {
+    for (int k = 0; k < scans && scanBytes > 0;) {
         if (used_ + scanBytes > kBufferBytes && !flush()) break;
+        const int n = std::min(scans - k, static_cast<int>((kBufferBytes - used_) / scanBytes));
+        auto* out = reinterpret_cast<unsigned char*>(buffer_.get() + used_);
         const double* scan = data + static_cast<std::size_t>(FileReader::kChannels) * k;
-        char* out = buffer + used_;
-        for (int i = 0; i < channelCount_; ++i) {
-            const auto count = static_cast<std::uint16_t>(shortCount(scan[channels_[i]], cf));
-            out[2 * i] = static_cast<char>(count & 0xFF);
-            out[2 * i + 1] = static_cast<char>(count >> 8);
+        for (int s = 0; s < n; ++s, scan += FileReader::kChannels, out += scanBytes) {
+            for (int i = 0; i < channelCount_; ++i) {
+                const double v = scan[channels_[i]];
+                const auto count = static_cast<std::uint16_t>(
+                    saturatedCount(exactInverse ? v * inverse : v / cf));
+                out[2 * i] = static_cast<unsigned char>(count & 0xFF);
+                out[2 * i + 1] = static_cast<unsigned char>(count >> 8);
+            }
         }
-        used_ += scanBytes;
+        used_ += static_cast<std::size_t>(n) * scanBytes;
+        k += n;
     }
     endBlock();
 }

@@ -97,6 +97,8 @@ int cliExport(int argc, char** argv) {
     if (name.empty()) return fail("--out needs a file name after the folder: " + out);
 
     HeadlessReplayWindow window;
+    // No selected-channel views headless: the reader keeps no history for them.
+    window.texts[ReplayText::SelectOneCh] = "-1";
     korin::ChannelLevels levels;
     ReplayControl replay(window, levels);
     replay.buttonFileOpen_Click(input);

@@ -2,7 +2,10 @@
 // and channels they hold, pause, and files that cannot be created or written.
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -72,6 +75,23 @@ TEST(ExportValues, CsvValuesHaveTenDecimals) {
                           Case{-0.5, "-0.5000000000"}}) {
         char text[400];
         EXPECT_EQ(std::string(text, ExportWriter::formatCsvValue(text, c.mv)), c.text) << c.mv;
+    }
+}
+
+TEST(ExportValues, CsvValuesMatchCorrectRoundingOverTheWholeRange) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> mv(-150.0, 150.0);
+    std::uniform_int_distribution<int> count(-32768, 32767);
+    char fast[400], exact[400];
+    for (int i = 0; i < 200'000; ++i) {
+        // Plain values, exact counts of both ranges, and ties at the tenth decimal.
+        const double values[] = {mv(rng), count(rng) * kCf2000, count(rng) * 0.00030517578125,
+                                 std::round(mv(rng) * 1e10) / 1e10 + 0.5e-10, -1e-12 * (i % 7)};
+        for (double v : values) {
+            const std::string got(fast, ExportWriter::formatCsvValue(fast, v));
+            const std::string want(exact, std::to_chars(exact, exact + sizeof exact, v, std::chars_format::fixed, 10).ptr);
+            ASSERT_EQ(got, want) << std::hexfloat << v;
+        }
     }
 }
 
