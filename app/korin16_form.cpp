@@ -28,9 +28,11 @@
 #include "app/panel_widgets.h"
 #include "app/replay_panel.h"
 #include "app/run_toolbar.h"
+#include "app/selected_views_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
 #include "app/window_fonts.h"
+#include "display/gl/pointer_information.h"
 #include "display/gl/window_wiring.h"
 
 using namespace korin;
@@ -39,7 +41,6 @@ namespace {
 
 constexpr const char* kTitle = "Korin16-build-20220131";
 constexpr double kWindowFontPoints = 8.25;
-constexpr QSize kPointerInformationSize{284, 136};
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
@@ -84,11 +85,8 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     statusBar()->addPermanentWidget(labelDevice);
     applyDeviceIndicator(deviceDescription, simulated);
 
-    // The readout window exists from the start; its content comes with the views.
-    pointerinfo = new QWidget(this, Qt::Window | Qt::FramelessWindowHint);
-    pointerinfo->setObjectName("PointerInformation");
-    pointerinfo->setWindowTitle("PointerInformation");
-    pointerinfo->resize(kPointerInformationSize);
+    auto* readout = new PointerInformation(this);
+    pointerinfo = readout;
 
     resize(kClientWidth, kClientHeight);
     setMinimumSize(kMinimumClientWidth, kMinimumClientHeight);
@@ -98,6 +96,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     panelBase->installEventFilter(this);
     panelTimeLineDodai->panelStimF1->installEventFilter(this);
     installViews();
+    selectedViews = std::make_unique<SelectedViewsForm>(*this, readout);
     installRunControl();
 }
 

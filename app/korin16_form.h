@@ -39,6 +39,7 @@ class QPushButton;
 class QToolButton;
 class RawDataFrame;
 class RawDataUpFrame;
+class SelectedViewsForm;
 class ReplayPanel;
 class RunToolBar;
 class StepTab;
@@ -56,6 +57,7 @@ struct WindowHooks {
     std::function<void()> DrawSelectFreqChWaku;         // empty analysis plot
     std::function<void()> initialSettingLastOneMemory;  // saved settings: once, at the first paint
     std::function<void()> Korin16Form_FormClosed;       // end any run, offer to save the settings
+    std::function<void()> drawStimViews;                // stimulus time line: redraw in SizeChangeDraw
 };
 
 class Korin16Form : public QMainWindow {
@@ -208,6 +210,8 @@ public:
     std::unique_ptr<StimulusController> stimulus;
     std::unique_ptr<FormRunWindow> runWindow;
     std::unique_ptr<RunControl> runControl;
+    // The selected-channel plots, their readout, drags and copy commands.
+    std::unique_ptr<SelectedViewsForm> selectedViews;
 
     // --- Panels ---
     QWidget* panelBase;

@@ -11,6 +11,7 @@
 #include "acquisition/number_text.h"
 #include "app/logic/window_modes.h"
 #include "app/panel_widgets.h"
+#include "display/selected_controls.h"
 
 using namespace korin::ui;
 
@@ -194,12 +195,15 @@ void RawDataFrame::placePanel(const QRect& panel) { panelRawData1->setGeometry(p
 
 namespace {
 
+// Each box sits on the spot by its axis end that a click opens it from.
 void placeRangeBoxes(const QRect& plot, QLineEdit* xMin, QLineEdit* xMax, QLineEdit* yMin, QLineEdit* yMax) {
-    const int left = plot.left() - kRangeBoxWidth - 5;
-    yMax->move(left, plot.top() - kRangeBoxHeight / 2);
-    yMin->move(left, plot.bottom() - kRangeBoxHeight / 2);
-    xMin->move(plot.left() - kRangeBoxWidth / 2, plot.bottom() + 6);
-    xMax->move(plot.right() - kRangeBoxWidth / 2, plot.bottom() + 6);
+    const BoxRect p{plot.x(), plot.y(), plot.width(), plot.height()};
+    const std::pair<AxisLimit, QLineEdit*> boxes[] = {
+        {AxisLimit::XMin, xMin}, {AxisLimit::XMax, xMax}, {AxisLimit::YMin, yMin}, {AxisLimit::YMax, yMax}};
+    for (const auto& [limit, box] : boxes) {
+        const BoxRect r = axisLimitBox(limit, p);
+        box->move(r.x, r.y);
+    }
 }
 
 QActionGroup* addOnOff(QMenu* contextMenu, QObject* owner, const char* menuName, const char* onName,

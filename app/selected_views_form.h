@@ -1,0 +1,110 @@
+// The window's selected-channel plots: the upper raw trace (panelRawDataUp), the
+// lower analysis plot (panelFreq) with their label canvases, menus, range boxes
+// and clicks, the pointer readout over the analysis plot, the drags in the raw
+// plot, the two copy commands, and the window's SizeChangeDraw. The form makes
+// one and it connects itself to the form's frames, fields and hooks.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+#include "display/selected_frames.h"
+#include "display/selected_labels.h"
+
+class Korin16Form;
+class PlotPanel;
+class PointerInformation;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+class SelectedViewsForm : public QObject {
+    Q_OBJECT
+public:
+    // `pointerinfo` is the form's readout window.
+    SelectedViewsForm(Korin16Form& form, PointerInformation* pointerinfo);
+
+    // --- Views ---
+    void DrawSelectCh();
+    void DrawSelectChRec();
+    void DrawSelectChLoad();
+    void DrawFreqSelectCh();
+    void DrawSelectChWaku();
+    void DrawSelectFreqChWaku();
+    // Both plots again after the analysis mode changed.
+    void redrawBoth();
+    // Everything after a size, selection or colour change, the stimulus views
+    // through the form's drawStimViews hook.
+    void SizeChangeDraw();
+
+    // --- Menus ---
+    void rawUpXaxisItem(const QString& seconds);
+    void rawUpUnitItem(const QString& unit);
+    void epYUnitItem(const QString& unit);
+    void epXUnitItem(const QString& unit);
+    void stepFilterItem(int hyouziStep);
+    void setRawUpAuto(bool on);
+    void setFreqAuto(bool on);
+
+    // --- Pointer and clicks (panel pixels; canvas clicks in frame pixels) ---
+    void panelFreq_MouseMove(int x, int y);
+    void panelRawDataUp_MouseDown() { DragOK = 1; }
+    void panelRawDataUp_MouseUp() { DragOK = 0; }
+    void panelRawDataUp_MouseLeave() { DragOK = 0; }
+    void panelRawDataUp_MouseMove(int x, int y);
+    void panelRawDataUp_DoubleClick();
+    void panelFreq_DoubleClick();
+    void pictureBoxRawDataUp_Click(int x, int y);
+    void pictureBoxFreq_Click(int x, int y);
+
+    // --- Clipboard ---
+    void toolStripMenuItemCopyData_Click();
+    void toolStripMenuItemCopyImage_Click();
+    void toolStripMenuItemCopyImageRawData_Click();
+    void toolStripMenuItemCopyImage16_Click();
+
+    PlotPanel* rawView() const { return rawView_; }
+    PlotPanel* freqView() const { return freqView_; }
+
+    // A manual threshold drag gives the thresholds a value (the engine detects
+    // nothing before the thresholds are set); the form connects this.
+    std::function<void()> markThresholdsSet;
+
+    std::uint8_t DragOK = 0;
+    // Limits last drawn by each lower view, X in ms.
+    float freqxMin = 0, freqxMax = 0, freqyMin = 0, freqyMax = 0;
+    float isixMin = 0, isixMax = 0, isiyMin = 0, isiyMax = 0;
+    float epxMin = 0, epxMax = 0, epyMin = 0, epyMax = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void connectMenus();
+    bool replayShown() const;
+    bool liveShown() const;
+    bool dataShown() const { return replayShown() || liveShown(); }
+    // The source of the current mode: the reader's selected channel in replay, else the live one.
+    SelectedSnapshot snapshot() const;
+    void drawRaw(const SelectedSnapshot& data);
+    void drawAnalysis(const SelectedSnapshot& data);
+    void redrawRaw();
+    void redrawAnalysis();
+    PlotRange rawRange() const;
+    PlotRange freqRange() const;
+    void paintCanvas(QLabel* canvas, QWidget* frame, PlotKind kind, const PlotRange& range, LabelUnits units);
+    void openLimitBox(QWidget* frame, PlotPanel* panel, int x, int y, bool upper);
+    void limitBoxEntered(QLineEdit* box, bool upper);
+    void afterSixteenChannelPaint();
+
+    Korin16Form& form_;
+    PointerInformation* pointerinfo_;
+    PlotPanel* rawView_;
+    PlotPanel* freqView_;
+    bool repaintQueued_ = false;
+    int rawDrawnWidth_ = -1;
+    int rawDrawnHeight_ = -1;
+};
