@@ -586,10 +586,9 @@ int32 SimulatedDevice::DAQmxWriteAnalogF64(TaskHandle taskHandle, int32 numSamps
                         "timeout.\nSamples: " + std::to_string(scans) + "\nRoom: " + std::to_string(room),
                         task);
         if (realTime_) {
+            // A stop of the task wakes the wait at once, as the driver's write returns.
             const auto wake = std::min(wallTimeOf(nowTick() + (scans - room)), deadline);
-            lock.unlock();
-            std::this_thread::sleep_until(wake);
-            lock.lock();
+            outputPlayed_.wait_until(lock, wake);
         } else {
             outputPlayed_.wait_until(lock, deadline);
         }

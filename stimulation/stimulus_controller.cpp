@@ -19,8 +19,7 @@ StimulusController::StimulusController(AcquisitionNI& acquisition, PulseParamete
     : acq_(acquisition), programs_{&step1, &step2, &manual} {}
 
 StimulusController::~StimulusController() {
-    acq_.StimStop = 1;
-    cancelStepWorkers();
+    endStepWorkers();
     threadMNL.cancel();
     threadMNL.join();
 }
@@ -131,17 +130,13 @@ void StimulusController::StimTimer_Tick_First() {
 }
 
 void StimulusController::pauseOutput() {
-    acq_.StimStop = 1;
-    cancelStepWorkers();
-    outputLive_ = false;
-    acq_.teisiOnlyAO();
+    if (!endStepWorkers()) acq_.teisiOnlyAO();
 }
 
 void StimulusController::finishRun() {
     StimOnOff = 0;
     stimStop = 1;
-    acq_.StimStop = 1;
-    cancelStepWorkers();
+    endStepWorkers();
     threadMNL.cancel();
     threadMNL.join();
     prepared_.reset();
@@ -200,11 +195,21 @@ void StimulusController::runStepOutput(const PreparedOutput& out, StimWorker& se
     if (!out.repeatAll) {
         if (!self.waitFor(std::chrono::milliseconds(stim::patternDurationMs(out.samples)))) return;
         // Stopped, the finite task can be prepared again for the next trace.
-        acq_.teisiOnlyAO();
-        outputLive_ = false;
+        if (outputLive_.exchange(false)) acq_.teisiOnlyAO();
         return;
     }
     acq_.AORepeatTask(out.samples, out.buffer.data(), out.repeat);
+}
+
+bool StimulusController::endStepWorkers() {
+    acq_.StimStop = 1;
+    // A repeating worker can sit in a write that waits a whole pattern for room
+    // in the device buffer; the task is stopped first so that write returns and
+    // the join below never waits the pattern out.
+    const bool stopped = outputLive_.exchange(false);
+    if (stopped) acq_.teisiOnlyAO();
+    cancelStepWorkers();
+    return stopped;
 }
 
 void StimulusController::cancelStepWorkers() {
@@ -216,9 +221,7 @@ void StimulusController::cancelStepWorkers() {
 void StimulusController::endStepOutput() {
     // The trace is over: a repeating output stops here rather than play on
     // through the interval, and a pattern longer than the trace is cut.
-    acq_.StimStop = 1;
-    cancelStepWorkers();
-    if (outputLive_.exchange(false)) acq_.teisiOnlyAO();
+    endStepWorkers();
 }
 
 // --- Manual ---
@@ -248,8 +251,7 @@ bool StimulusController::startManualStim() {
     const bool s2 = stim::getStimOnOrOff(p, PulseParameters::kS2);
     if (!s1 && !s2) return false;
     // The output task is the Manual program's now: no step worker may touch it.
-    acq_.StimStop = 1;
-    cancelStepWorkers();
+    endStepWorkers();
     threadMNL.cancel();
     threadMNL.join();
     stimStop = 0;

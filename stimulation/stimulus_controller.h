@@ -147,6 +147,9 @@ private:
     void cancelStepWorkers();
     // Ends the previous trace's output: workers stopped and joined, task stopped.
     void endStepOutput();
+    // Sets StimStop, stops a live output task, then cancels and joins the step
+    // workers. True when it stopped the task.
+    bool endStepWorkers();
     bool stopping() const { return stopping_ && stopping_(); }
 
     AcquisitionNI& acq_;

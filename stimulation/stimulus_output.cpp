@@ -23,6 +23,12 @@ constexpr double kRoutingTimeoutSec = 10.0;
 constexpr std::size_t kStagingValues = 2'000'000;
 constexpr const char* kFullWidthSpace = "\u3000";
 
+// A repeat-mode write waits for a whole pattern's room in the device buffer,
+// so its timeout covers the pattern itself besides the usual 20 s.
+double repeatWriteTimeoutSec(int len) {
+    return static_cast<double>(len) / AcquisitionNI::kSampleRate + kWriteTimeoutSec;
+}
+
 // One call per line, so lines of concurrent workers never interleave.
 void printLine(const std::string& line) {
     std::printf("%s\n", line.c_str());
@@ -79,7 +85,7 @@ void AcquisitionNI::TaskAORepeatSet(int len, const float* dataF1F2, int repeat) 
     int32 status = driver_->DAQmxCfgSampClkTiming(ao, "OnboardClock", kSampleRate, DAQmx_Val_Rising,
                                                   DAQmx_Val_ContSamps, 2 * static_cast<uInt64>(len));
     if (!failed(status))
-        status = driver_->DAQmxWriteAnalogF64(ao, len, 0, kWriteTimeoutSec, DAQmx_Val_GroupByScanNumber,
+        status = driver_->DAQmxWriteAnalogF64(ao, len, 0, repeatWriteTimeoutSec(len), DAQmx_Val_GroupByScanNumber,
                                               staging.data(), nullptr, nullptr);
     error = status;
     if (failed(status)) {
@@ -100,10 +106,14 @@ void AcquisitionNI::AORepeatTask(int len, const float* dataF1F2, int /*repeat*/)
     if (staging.empty()) return;
     TaskHandle ao = taskHandleAnalog1;
     const int writes = StimRepeat;  // the count TaskAORepeatSet stored
+    const double timeout = repeatWriteTimeoutSec(len);
     for (int i = 0; i < writes; ++i) {
         if (StimStop) break;
-        int32 status = driver_->DAQmxWriteAnalogF64(ao, len, 0, kWriteTimeoutSec, DAQmx_Val_GroupByScanNumber,
+        int32 status = driver_->DAQmxWriteAnalogF64(ao, len, 0, timeout, DAQmx_Val_GroupByScanNumber,
                                                     staging.data(), nullptr, nullptr);
+        // The stop was asked for and the task stopped under the waiting write:
+        // the end of this trace's output, not a fault; the task stays for the next.
+        if (failed(status) && StimStop) break;
         error = status;
         if (failed(status)) {
             std::string text = extendedErrorText();

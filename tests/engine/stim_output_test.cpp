@@ -113,8 +113,27 @@ TEST_F(StimOutputTest, RepeatingOutputClearsStimStopSizesTheBufferForTwoPatterns
     acq->TaskAORepeatSet(2000, data.data(), 10);
     EXPECT_EQ(acq->StimStop, 0);
     EXPECT_EQ(driver->calls(), (std::vector<std::string>{"CfgSampClkTiming t7 OnboardClock 20000 10280 10123 4000",
-                                                         "WriteAnalogF64 t7 2000 0 20 1 - -"}));
+                                                         "WriteAnalogF64 t7 2000 0 20.1 1 - -"}));
     EXPECT_EQ(acq->StimRepeat, 10);
+}
+
+TEST_F(StimOutputTest, RepeatWritesWaitThePatternsLengthPlusTwentySeconds) {
+    acq->StimRepeat = 2;
+    std::vector<float> data(1'200'000, 0.0f);  // 30 s per output
+    acq->AORepeatTask(600'000, data.data(), 2);
+    EXPECT_EQ(driver->count("WriteAnalogF64 t7 600000 0 50 1"), 2);
+}
+
+TEST_F(StimOutputTest, WriteFailingAfterAStopWasAskedForKeepsTheTaskAndPrintsNothing) {
+    acq->StimRepeat = 5;
+    driver->onWrite([&] { acq->StimStop = 1; });  // the stop arrives while the write waits
+    driver->fail("WriteAnalogF64", daqmx::DAQmxErrorWriteFailed);
+    std::vector<float> data(40, 0.0f);
+    testing::internal::CaptureStdout();
+    acq->AORepeatTask(20, data.data(), 5);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(driver->count("ClearTask"), 0);
+    EXPECT_NE(acq->taskHandleAnalog1.load(), nullptr);
 }
 
 
@@ -134,7 +153,7 @@ TEST_F(StimOutputTest, RepeatWritesTheStoredCountNotTheArgument) {
     acq->StimRepeat = 3;
     std::vector<float> data(40, 0.0f);
     acq->AORepeatTask(20, data.data(), 10);
-    EXPECT_EQ(driver->count("WriteAnalogF64 t7 20 0 20 1"), 3);
+    EXPECT_EQ(driver->count("WriteAnalogF64 t7 20 0 20.001 1"), 3);
 }
 
 TEST_F(StimOutputTest, RepeatLeavesTheLoopWhenStimStopIsSet) {

@@ -37,8 +37,17 @@ public:
     }
 };
 
-
-
+class CountingRealTimeDevice : public SimulatedDevice {
+public:
+    CountingRealTimeDevice() : SimulatedDevice(Options{1, true}) {}
+    std::atomic<int> analogWrites{0};
+    daqmx::int32 DAQmxWriteAnalogF64(daqmx::TaskHandle t, daqmx::int32 n, daqmx::bool32 autoStart, double timeout,
+                                     daqmx::bool32 layout, const double data[], daqmx::int32* written,
+                                     daqmx::bool32* reserved) override {
+        ++analogWrites;
+        return SimulatedDevice::DAQmxWriteAnalogF64(t, n, autoStart, timeout, layout, data, written, reserved);
+    }
+};
 
 struct StimSimDeviceTest : ::testing::Test {
     static inline std::shared_ptr<CountingDevice> device;
@@ -225,4 +234,94 @@ TEST_F(StimSimDeviceTest, FailedOutputWritePrintsAndTheRunKeepsReading) {
     EXPECT_NE(out.find("DAQmx Error\u3000AOTask!: "), std::string::npos) << out;
     readBlocks(2);
     EXPECT_TRUE(pulseStarts(s1Played()).empty());
+}
+
+TEST_F(StimSimDeviceTest, ThirtySecondRepeatPatternPlaysThroughANinetySecondTrace) {
+    step1.S1Ch = 2;
+    step1.repeatAll = 1;
+    step1.setPulses(0, {pulse("Biphasic", "0.1", "-10", "0", "29999.9")});  // 600 000 samples
+    stim->setTraceTimeMs(90'000.0);
+    prepareAndRoute();
+    stim->StimOutPut();
+    readBlocks(180);
+    std::vector<std::int64_t> starts;
+    for (const auto& run : device->analogOutputRuns())
+        if (run.inputScan >= 0 && run.volts[0] < 0) starts.push_back(run.inputScan);
+    EXPECT_EQ(starts, (std::vector<std::int64_t>{0, 600'000, 1'200'000}));
+}
+
+namespace {
+
+// A repeat pattern of 5 s on the real-time device, whose worker then waits in
+// its third write for a whole pattern's room.
+struct StimRealTimeTest : ::testing::Test {
+    std::shared_ptr<CountingRealTimeDevice> device = std::make_shared<CountingRealTimeDevice>();
+    std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(device);
+    PulseParameters step1, step2, manual;
+    std::shared_ptr<Timer> clock = std::make_shared<Timer>(10.0, 10, 12.0, 2.0);
+    std::unique_ptr<StimulusController> stim;
+
+    void SetUp() override {
+        device->setCultureEnabled(false);
+        acq->setInputRange(2000);
+        ASSERT_EQ(acq->KidouNi(), 0);
+        clock->setStep({0});
+        clock->setMaxStepNum(1);
+        acq->timer = clock;
+        step1.S1Ch = 2;
+        step1.S2Ch = -1;
+        step1.repeatAll = 1;
+        step1.setPulses(0, {pulse("Biphasic", "0.1", "-10", "0", "4999.9")});  // 100 000 samples
+        stim = std::make_unique<StimulusController>(*acq, step1, step2, manual);
+        stim->setStepsEnabled(true, false);
+        stim->setTraceTimeMs(10'000.0);
+    }
+    void TearDown() override {
+        stim->finishRun();
+        stim.reset();
+        acq->Teisi();
+    }
+    void startBlockedWorker() {
+        stim->getStimPatternArray();
+        stim->poTaskStimChSelect();
+        stim->StimOutPut();
+        ASSERT_TRUE(waitUntil([&] { return device->analogWrites == 3; }));
+        std::this_thread::sleep_for(50ms);  // inside the third write's wait
+    }
+    template <typename F>
+    static std::chrono::steady_clock::duration timed(F&& f) {
+        const auto start = std::chrono::steady_clock::now();
+        f();
+        return std::chrono::steady_clock::now() - start;
+    }
+};
+
+}  // namespace
+
+TEST_F(StimRealTimeTest, PauseReturnsWithinOnePassAndTheTaskPlaysAtTheResume) {
+    startBlockedWorker();
+    testing::internal::CaptureStdout();
+    EXPECT_LT(timed([&] { stim->pauseOutput(); }), 2s);
+    EXPECT_FALSE(stim->threadF1.running());
+    stim->StimTimer_Tick_First();  // the resume prepares and starts the pattern again
+    ASSERT_TRUE(waitUntil([&] { return device->analogWrites == 6; }));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a stop asked for is no device error";
+    EXPECT_NE(acq->taskHandleAnalog1.load(), nullptr);
+}
+
+TEST_F(StimRealTimeTest, TraceEndReturnsWithinOnePassAndTheNextTracePlays) {
+    startBlockedWorker();
+    testing::internal::CaptureStdout();
+    clock->PlusTrace();
+    clock->PlusStep();
+    EXPECT_LT(timed([&] { stim->getStimPatternArray(); }), 2s);
+    stim->StimOutPut();
+    ASSERT_TRUE(waitUntil([&] { return device->analogWrites == 6; }));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(StimRealTimeTest, FinishingTheRunReturnsWithinOnePass) {
+    startBlockedWorker();
+    EXPECT_LT(timed([&] { stim->finishRun(); }), 2s);
+    EXPECT_EQ(acq->taskHandleAnalog1.load(), nullptr);
 }
