@@ -2,6 +2,7 @@
 
 #include "acquisition/alert_messages.h"
 #include "stimulation/pulse_parameters.h"
+#include "stimulation/step_editor.h"
 
 namespace korin {
 
@@ -37,6 +38,19 @@ void initialSettingLastOneMemory(const LoadedSettings& loaded, SettingsTarget& t
     }
     applyPass(loaded.values, LoadPass::Second, target);
     target.applyLoaded(loaded.values);
+}
+
+int setStimLastOneMemory(stim::StepEditor& editor, int f, const PulseListFile& file, std::string* alert) {
+    editor.selectOutput(f);
+    const int added =
+        applyPulseList(editor.program(), f, file, [&](std::int32_t unitIndex, const PulseConfigs& pulse) {
+            const stim::EditResult r = editor.setStepF(f, pulse, std::to_string(unitIndex), "1");
+            if (r.alert.empty()) return 1;
+            if (alert) *alert = r.alert;
+            return 0;
+        });
+    editor.selectOutput(editor.tab.output);
+    return added;
 }
 
 void applyToPrograms(const SettingsValues& values, PulseParameters& step1, PulseParameters& step2,

@@ -13,6 +13,9 @@
 #include "files/settings_store.h"
 
 class PulseParameters;
+namespace stim {
+class StepEditor;
+}
 
 namespace korin {
 
@@ -50,6 +53,12 @@ public:
 // the pulse lists are checked against), pass 2 (the six pulse lists in file
 // order), pass 3 (every other key that is read back), pass 4 (apply).
 void initialSettingLastOneMemory(const LoadedSettings& loaded, SettingsTarget& target);
+
+// setStimLastOneMemory…: the file's output shown in the editor, its flags set
+// and its units added through the editor's setStepF until one is refused (Steps 1
+// and 2 refuse a pattern longer than the trace set in pass 1). Returns the units
+// added; a refusal's alert text in `alert`, for the window to show.
+int setStimLastOneMemory(stim::StepEditor& editor, int f, const PulseListFile& file, std::string* alert = nullptr);
 
 // Pass 4's part on the programs: the electrodes and the auto-increment texts
 // ("textBoxAutoIncrement…" into both outputs of its step).

@@ -159,7 +159,7 @@ double seconds(const std::string& h, const std::string& m, const std::string& s)
 
 // "Pulse #" after a list was set: "1" … count with the last selected, its
 // fields shown; an empty list leaves the tab as the reset made it.
-void showUnits(PresetTab& tab, const std::vector<PulseConfigs>& list) {
+void showUnits(stim::StepTabState& tab, const std::vector<PulseConfigs>& list) {
     tab.output = PulseParameters::kS1;
     if (list.empty()) return;
     tab.unitCount = static_cast<int>(list.size());
@@ -236,11 +236,13 @@ void EasySettingSyokika(PresetState& s) {
     s.step1.S1Ch = 0;  // electrode "1"
     s.step1.S2Ch = PulseParameters::kNoElectrode;
     for (PulseParameters* p : {&s.step2, &s.manual}) p->S1Ch = p->S2Ch = PulseParameters::kNoElectrode;
-    for (PresetTab& tab : s.tabs) {
+    for (stim::StepTabState& tab : s.tabs) {
         tab.unitCount = 0;
         tab.selectedUnit = 0;
-        tab.fields = PresetTab{}.fields;
+        tab.fields = stim::StepTabState{}.fields;
+        tab.redButton = -1;
     }
+    s.tabs[0].redButton = s.step1.S1Ch;
 }
 
 void setTraceTimeEasySetting(const EasySettings& e, PresetState& s) {
@@ -310,6 +312,10 @@ void setPulseEasySettingLoad(const SaveEasySettings& m, PresetState& s) {
     s.step2.S2Ch = m.stimChS2Step2;
     s.manual.S1Ch = m.stimChS1Manual;
     s.manual.S2Ch = m.stimChS2Manual;
+    // Each tab shows its S1 electrode.
+    s.tabs[0].redButton = s.step1.S1Ch;
+    s.tabs[1].redButton = s.step2.S1Ch;
+    s.tabs[2].redButton = s.manual.S1Ch;
 }
 
 void setEasySettingScale(const EasySettings& e, PresetState& s) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "stimulation/pulse_parameters.h"
+#include "stimulation/step_editor.h"
 
 // One factory preset, as its table row fills it.
 struct EasySettings {
@@ -38,19 +39,6 @@ struct EasySettings {
     std::int32_t hyouziStep = 0;  // steps the analysis views show, -1 both
 };
 
-// What the window shows on one stimulation tab after a preset; the names
-// follow the step editor's tab state.
-struct PresetTab {
-    int output = PulseParameters::kS1;  // "Stimulator": 0 "S1", 1 "S2"
-    int unitCount = 0;                  // "Pulse #" holds "1" … unitCount, or "0" alone
-    int selectedUnit = 0;               // 0 for "0"
-    PulseConfigs fields;                // pulse type, Duration, Intensity, Pre, Post boxes
-    std::string increment = "1";        // "Increase intensity" box
-    bool enabled = false;               // "Enable step" (Step 1 and Step 2)
-
-    PresetTab() { fields.setParameter(PulseConfigs::kBiphasic, "0.1", "-10", "0", "99.9"); }
-};
-
 // The part of the window a preset sets and a preset's store keeps.
 struct PresetState {
     std::string trace = "1";  // "Repeat #"
@@ -68,7 +56,7 @@ struct PresetState {
     std::int32_t hyouziStep = 1;
 
     PulseParameters step1, step2, manual;
-    std::array<PresetTab, 3> tabs;  // Step 1, Step 2, Manual
+    std::array<stim::StepTabState, 3> tabs;  // Step 1, Step 2, Manual
 
     // Set by setPulseEasySetting…: the tab to show, the time line's X range
     // texts and a vertical autoscale of both pattern panels.

@@ -28,6 +28,7 @@ TEST(EasySettings, EpBaselineFromCustom) {
     }
     EXPECT_EQ(s.step1.S1Ch, 0);  // electrode "1"
     EXPECT_EQ(s.step1.S2Ch, -1);
+    EXPECT_EQ(s.tabs[0].redButton, 0);
     EXPECT_EQ(s.hours + "/" + s.minutes + "/" + s.seconds, "0/0/0.1");
     EXPECT_EQ(s.intervalHours + "/" + s.intervalMinutes + "/" + s.intervalSeconds, "0/0/20");
     EXPECT_EQ(s.trace, "1000");

@@ -12,6 +12,7 @@
 #include "acquisition/device_preference.h"
 #include "files/settings_memory.h"
 #include "stimulation/pulse_parameters.h"
+#include "stimulation/step_editor.h"
 
 using namespace korin;
 namespace fs = std::filesystem;
@@ -160,6 +161,23 @@ TEST(PulseListFiles, RefusedUnitStopsTheReadingAndKeepsTheUnitsBefore) {
     PulseParameters step;
     EXPECT_EQ(applyPulseList(step, PulseParameters::kS1, file), 1);
     EXPECT_EQ(step.S1ChAddNum, 1);
+}
+
+TEST(PulseListFiles, StepUnitsLongerThanTheTraceStopAtTheEditorsRefusal) {
+    // 100 ms units in a 0.25 s trace: the third would make the pattern too long.
+    const PulseListFile file = parsePulseList(
+        "by rep,False,repeat all the time,True\r\nPulsetype,Duration,Intensity,Pre,Post\r\n"
+        "Biphasic,0.2,-10,0,99.8\r\nConst,0.2,-5,0,99.8\r\nBiphasic,0.2,-10,0,99.8\r\n",
+        false);
+    PulseParameters step;
+    stim::StepEditor editor(step, stim::StepKind::Step1);
+    editor.setTraceSeconds(0.25);
+    std::string alert;
+    EXPECT_EQ(setStimLastOneMemory(editor, PulseParameters::kS2, file, &alert), 2);
+    EXPECT_EQ(alert, "A stimulation pattern must be shorter than the record time.");
+    ASSERT_EQ(step.S2ChAddNum, 2);
+    EXPECT_EQ(step.PulseConfigS2[1].Pulsetype, "Const");
+    EXPECT_EQ(step.repeatAll, 1);
 }
 
 TEST(PulseListFiles, StepFileIsFlagLineHeaderAndUnitsWithCrLf) {
