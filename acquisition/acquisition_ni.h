@@ -67,7 +67,9 @@ public:
     int manualKiroku();
     int DCData(bool tf);
     void setFilter(float syuuhasuu1, float syuuhasuuH1, std::int32_t LPF, std::int32_t HPF);
-    void setThresh(float* p, float* m, float* post);
+    // `ready`, when given, says whether the thresholds have been set yet; while
+    // it reads false no spikes are detected. Without it they always count.
+    void setThresh(float* p, float* m, float* post, const bool* ready = nullptr);
     void setEP(float* line1, float* line2);
     void setdcOffsetValue(const double* value);
 
@@ -133,6 +135,7 @@ public:
     float* Pthre;
     float* Mthre;
     float* Postthre;
+    const bool* ThreshReady = nullptr;
     float* EPline1;
     float* EPline2;
 

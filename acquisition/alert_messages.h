@@ -22,6 +22,7 @@ inline constexpr const char* kUnitsNotWhole = "The number of units must be a who
 inline constexpr const char* kPatternLongerThanTrace = "A stimulation pattern must be shorter than the record time.";
 inline constexpr const char* kIntervalNotLongerThanTrace =
     "A repeat interval must be greater than the trace duration.";
+inline constexpr const char* kTraceDurationZero = "Please set a trace duration longer than 0 seconds.";
 inline constexpr const char* kDeviceSetupIncomplete = "The DAQ device setup is incomplete.";
 inline constexpr const char* kNoOutputFolder = "Please specify an output folder.";
 inline constexpr const char* kNoOutputFileName = "Please specify an output file name.";
@@ -35,6 +36,10 @@ inline constexpr const char* kExportFileNotCreated = "The export file could not 
 inline constexpr const char* kExportFileNotWritten = "The export has stopped: the export file could not be written.";
 // A block of the file being replayed that can no longer be read.
 inline constexpr const char* kReplayFileNotRead = "The recording file could not be read.";
+// Asked with the yes/no dialog before a recorded run that may not fit on the
+// disk; {N} and {M} stand for whole minutes.
+inline constexpr const char* kDiskSpaceQuestion =
+    "The output folder has room for about {N} min of recording, but this run records {M} min. Record anyway?";
 // Asked with the yes/no dialog when the window closes while the preset reads "Custom".
 inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
 

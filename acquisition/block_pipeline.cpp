@@ -102,7 +102,12 @@ int AcquisitionNI::Kiroku(double time) {
 
     // A run's histories start empty; their full notices start over with them.
     if (spikeIndex == 0 && EpIndex == 0) seriesNotices = {};
-    detectspike->DetectSpikeBlock(block, Pthre, Mthre, Postthre);
+    // Until thresholds exist they are 0 and every zero crossing would count:
+    // such blocks keep empty bins and no stamps.
+    if (ThreshReady == nullptr || *ThreshReady)
+        detectspike->DetectSpikeBlock(block, Pthre, Mthre, Postthre);
+    else
+        std::fill_n(detectspike->timespikes, kChannels, std::int16_t{0});
     const double startMs = blockStartMs(*this);
     korin::SpikeBins bins{SpikeData, spikeTime, spikeIndex, kMaxBins};
     korin::addBlockToBins(bins, detectspike->timespikes, startMs + korin::kBlockMs, seriesNotices);
@@ -169,10 +174,11 @@ void AcquisitionNI::setFilter(float syuuhasuu1, float syuuhasuuH1, std::int32_t 
     filter = std::make_unique<Filter>(syuuhasuu1, syuuhasuuH1, LPF, HPF);
 }
 
-void AcquisitionNI::setThresh(float* p, float* m, float* post) {
+void AcquisitionNI::setThresh(float* p, float* m, float* post, const bool* ready) {
     Pthre = p;
     Mthre = m;
     Postthre = post;
+    ThreshReady = ready;
 }
 
 void AcquisitionNI::setEP(float* line1, float* line2) {

@@ -14,6 +14,11 @@ struct ChannelLevels {
     float PostAry[kChannels] = {};      // dead time, ms
     float EPThreshAry1[kChannels];      // EP window start, ms after the trace start
     float EPThreshAry2[kChannels];      // EP window end
+    // False until the first automatic computation or a manual drag gives the
+    // thresholds a value; until then the live pipeline detects no spikes.
+    bool thresholdsSet = false;
+
+    void markThresholdsSet() { thresholdsSet = true; }
 
     ChannelLevels() {
         for (int c = 0; c < kChannels; ++c) {

@@ -33,6 +33,12 @@ void HeadlessRunWindow::ShowAlertForm(const std::string& message) {
     if (onAlert) onAlert(message);
 }
 
+bool HeadlessRunWindow::askYesNo(const std::string& question) {
+    questions.push_back(question);
+    if (onQuestion) onQuestion(question);
+    return answer;
+}
+
 void HeadlessRunWindow::pollEvents() {
     ++polls;
     if (onPoll) onPoll(polls);

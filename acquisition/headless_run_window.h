@@ -22,6 +22,7 @@ public:
     void setPauseButtonsEnabled(bool on) override { pauseEnabled = on; }
     void setManualButtonEnabled(bool on) override { manualEnabled = on; }
     void ShowAlertForm(const std::string& message) override;
+    bool askYesNo(const std::string& question) override;
     void applyEnterBackColor() override {}
     void DrawChart() override { ++draws; }
     void endSelectedRendering() override {}
@@ -38,6 +39,10 @@ public:
     bool pauseEnabled = false;
     bool manualEnabled = false;
     std::vector<std::string> alerts;
+    // Questions asked, and the answer each gets: No unless a script says Yes,
+    // since nobody is there to agree.
+    std::vector<std::string> questions;
+    bool answer = false;
     int draws = 0;
     int stopStates = 0;  // how often the stopped state was applied
     long long polls = 0;
@@ -45,4 +50,6 @@ public:
     std::function<void(long long)> onPoll;
     // Called for every alert, e.g. to print it.
     std::function<void(const std::string&)> onAlert;
+    // Called for every question before it is answered.
+    std::function<void(const std::string&)> onQuestion;
 };

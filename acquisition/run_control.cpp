@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "acquisition/acquisition_ni.h"
@@ -170,6 +172,11 @@ bool RunControl::validateAndReadSettings(double& repeat) {
                   static_cast<float>(*inSeconds);
     tracetimems = korin::roundHalfEven(static_cast<double>(goukeiZikann) * 1000.0, 2);
     repeat = std::trunc(*traces);
+    // A trace of no blocks would record nothing and write a file no reader takes.
+    if (!(goukeiZikann > 0)) {
+        alertStopped(alerts::kTraceDurationZero);
+        return false;
+    }
     if (repeat >= 2 && intervalAll - goukeiZikann <= 0) {
         alertStopped(alerts::kIntervalNotLongerThanTrace);
         return false;
@@ -186,10 +193,28 @@ bool RunControl::validateAndReadSettings(double& repeat) {
     return true;
 }
 
+bool RunControl::diskSpaceAgreed(double repeat) {
+    const std::optional<std::uint64_t> room = freeSpace ? freeSpace(window_.text(RunText::OutputFolder)) : std::nullopt;
+    if (!room) return true;
+    const auto traces = static_cast<std::int64_t>(std::max(1.0, repeat));
+    const auto blocks = static_cast<std::int64_t>(std::ceil(static_cast<double>(goukeiZikann) * 2));
+    const std::optional<korin::DiskShortfall> shortfall = korin::diskShortfall(traces, goukeiZikann, blocks, *room);
+    return !shortfall || window_.askYesNo(korin::diskSpaceQuestion(*shortfall));
+}
+
+void RunControl::discardRecordingFiles() {
+    std::error_code ignored;
+    if (!dataPath_.empty()) std::filesystem::remove(dataPath_, ignored);
+    dataPath_.clear();
+    if (summaryCreated_ && !summaryPath_.empty()) std::filesystem::remove(summaryPath_, ignored);
+    summaryCreated_ = false;
+}
+
 void RunControl::abandonSetUp() {
     stim_.finishRun();
     acq_.Teisi();
     acq_.fileclose();
+    discardRecordingFiles();
     if (eventPumpUp_) window_.terminateEventPump();
     eventPumpUp_ = false;
     runActive_ = false;
@@ -208,6 +233,8 @@ bool RunControl::openRecordingFiles() {
     const std::string added = window_.text(RunText::AddText);
 
     dataPath_.clear();
+    summaryPath_.clear();
+    summaryCreated_ = false;
     if (acq_.pldatExportOn) {
         if (acq_.fileopen(recordingFilePath(folder, stamp, added)) != 0) {
             std::printf("%s %s\n", alerts::kRecordingFileNotCreated, acq_.file.errorText().c_str());
@@ -232,7 +259,11 @@ bool RunControl::openRecordingFiles() {
     summary.highpass = window_.text(RunText::Highpass);
     summary.lowpass = window_.text(RunText::Lowpass);
     summary.conversionFactor = 1.0 / acq_.shortRate;
-    summaryPath_ = settingsFilePath(folder, stamp, added);
+    // The summary shares the data file's name, "_2" included when a run of the
+    // same second took the plain one.
+    summaryPath_ = dataPath_.empty() ? settingsFilePath(folder, stamp, added) : settingsPathForData(dataPath_);
+    std::error_code ignored;
+    summaryCreated_ = !std::filesystem::exists(summaryPath_, ignored);
     std::string why;
     if (!appendSettingsSummary(summaryPath_, summary, &why)) {
         std::printf("file open error\n");
@@ -281,6 +312,10 @@ void RunControl::AcquisitionSetUp() {
     }
     double repeat = 0;
     if (!validateAndReadSettings(repeat)) return;
+    if (rectf && acq_.pldatExportOn && !diskSpaceAgreed(repeat)) {
+        StopTyuuDisable();
+        return;
+    }
     const float gap = std::max(0.0f, intervalAll - goukeiZikann);
 
     const StartDateTime start = localNow();
@@ -340,7 +375,7 @@ void RunControl::AcquisitionSetUp() {
         return;
     }
     acq_.setEP(levels_.EPThreshAry1, levels_.EPThreshAry2);
-    acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry);
+    acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry, &levels_.thresholdsSet);
     TimerStart();
 }
 
@@ -373,7 +408,8 @@ bool RunControl::recordingPass() {
     if (clock.getnowblock() == kThresholdBlock) {
         korin::thresholdKeisann(acq_.chAry, korin::kLiveThresholdSamples, levels_.yMThreshAry,
                                 levels_.yPThreshAry, levels_.PostAry);
-        acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry);
+        levels_.markThresholdsSet();
+        acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry, &levels_.thresholdsSet);
     }
     window_.setText(RunText::LabelTrace, traceHyouzi(static_cast<int>(clock.getnowtrace()) + 1));
     window_.setText(RunText::LabelRemaining, clock.getTimeRemaining());
@@ -419,7 +455,9 @@ void RunControl::AcquisitionLoop() {
             readWaitAtStart = acq_.readWaitSeconds;
             continue;  // resumed: the next pass carries the resume out
         }
-        if (IntervalTime <= 0) {
+        // A new trace starts only between traces: a countdown that runs out
+        // inside a trace waits for its end, so no trace is ever cut by the next.
+        if (IntervalTime <= 0 && KyuusiTyuu) {
             KyuusiTyuu = 0;
             IntervalTime = getIntervalAll(clock.getTraceMax() - clock.getnowtrace());
             if (stim_.StimOnOff) stim_.StimOutPut();
@@ -479,8 +517,12 @@ void RunControl::finishMethod() {
     if (eventPumpUp_) window_.terminateEventPump();
     eventPumpUp_ = false;
     acq_.Teisi();
+    // A run stopped before its first block leaves no data file: a header alone
+    // is a file no reader takes.
+    const bool noBlock = acq_.file.isOpen() && acq_.file.committedBytes() <= pldat::kFileHeaderBytes;
     // Closed whatever the record flag says now: a file that is open is always closed.
     acq_.fileclose();
+    if (noBlock) discardRecordingFiles();
     acq_.filecloseManual();
     resumeRequested_ = false;
     StopTyuuDisable();

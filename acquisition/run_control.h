@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "acquisition/channel_levels.h"
+#include "acquisition/disk_space.h"
 #include "acquisition/pass_timing.h"
 #include "acquisition/run_flags.h"
 #include "acquisition/run_window.h"
@@ -93,6 +95,9 @@ public:
     std::function<void(int trace)> onTraceEnd;
     // The local date and time of a run start; the system clock by default.
     std::function<StartDateTime()> localNow = ::localNow;
+    // Free bytes at the output folder, asked before a recorded run; the file
+    // system by default. Nothing means it cannot be told, and the run goes ahead.
+    std::function<std::optional<std::uint64_t>(const std::string& folder)> freeSpace = korin::freeBytesAt;
 
 private:
     // Early end of a set-up after the device tasks exist: releases the tasks and
@@ -100,7 +105,12 @@ private:
     void abandonSetUp();
     void alertStopped(const std::string& message);
     bool validateAndReadSettings(double& repeat);
+    // Before a recorded run: true when it fits the output folder or the user
+    // answers Yes to recording anyway.
+    bool diskSpaceAgreed(double repeat);
     bool openRecordingFiles();
+    // Removes the files this set-up created, for a run that leaves no block.
+    void discardRecordingFiles();
     bool measureDCOffset();
     void installFilter();
     void resumeFromPause();
@@ -122,5 +132,6 @@ private:
     std::atomic<bool> resumeRequested_{false};
     bool manualRunning_ = false;
     std::string dataPath_, summaryPath_, manualPath_;
+    bool summaryCreated_ = false;  // the summary file did not exist before this run
     PassTiming passTiming_;
 };

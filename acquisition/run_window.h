@@ -43,6 +43,8 @@ public:
 
     // Modal information dialog.
     virtual void ShowAlertForm(const std::string& message) = 0;
+    // Modal yes/no question; true for Yes.
+    virtual bool askYesNo(const std::string& question) = 0;
     // Sanitises the numeric entry fields before they are read.
     virtual void applyEnterBackColor() = 0;
 

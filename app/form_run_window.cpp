@@ -70,6 +70,10 @@ void FormRunWindow::setManualButtonEnabled(bool on) { form_.setManualButtonEnabl
 
 void FormRunWindow::ShowAlertForm(const std::string& message) { form_.ShowAlert(QString::fromStdString(message)); }
 
+bool FormRunWindow::askYesNo(const std::string& question) {
+    return form_.AskQuestion(QString::fromStdString(question));
+}
+
 void FormRunWindow::applyEnterBackColor() { form_.applyEnterBackColor(); }
 
 void FormRunWindow::DrawChart() {

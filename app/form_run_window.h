@@ -21,6 +21,7 @@ public:
     void setPauseButtonsEnabled(bool on) override;
     void setManualButtonEnabled(bool on) override;
     void ShowAlertForm(const std::string& message) override;
+    bool askYesNo(const std::string& question) override;
     void applyEnterBackColor() override;
     void DrawChart() override;
     void endSelectedRendering() override;

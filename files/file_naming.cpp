@@ -54,3 +54,10 @@ std::string numberedPath(const std::string& path, int n) {
     if (dot == std::string::npos || dot <= nameStart) dot = path.size();
     return path.substr(0, dot) + "_" + std::to_string(n) + path.substr(dot);
 }
+
+std::string settingsPathForData(const std::string& dataPath) {
+    const std::string extension = kRecordingExtension;
+    const bool hasExtension = dataPath.size() >= extension.size() &&
+                              dataPath.compare(dataPath.size() - extension.size(), extension.size(), extension) == 0;
+    return (hasExtension ? dataPath.substr(0, dataPath.size() - extension.size()) : dataPath) + kSettingsSuffix;
+}

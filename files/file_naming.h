@@ -38,6 +38,9 @@ std::string manualFilePath(const std::string& folder, const std::string& stamp, 
 // <folder>/<stamp><added>_settings.txt
 std::string settingsFilePath(const std::string& folder, const std::string& stamp, const std::string& added);
 
+// The summary beside a data file of any name: "<stem>.pldat" -> "<stem>_settings.txt".
+std::string settingsPathForData(const std::string& dataPath);
+
 // The n-th name for `path` when the plain one is taken: "_n" before the
 // extension of the last path component ("a.pldat", 2 -> "a_2.pldat"), or at the
 // end when it has none. n <= 1 gives `path` itself.

@@ -237,7 +237,8 @@ int AcquisitionNI::fileopen(const std::string& path) {
     file.close();
     if (!timer) return 1;
     pldat::FileHeader h = headerFromClock(*timer, INPUTRANGE, shortRate);
-    h.traceCount = korin::truncToInt32(timer->getTraceMax());
+    // "# Repeat" 0 or below records one trace, and the file says so.
+    h.traceCount = std::max(1, korin::truncToInt32(timer->getTraceMax()));
     h.blocksPerTrace = korin::truncToInt32(timer->getBlockMax());
     h.traceDurationMs = timer->getTimemMaxmsec();
     return openWithHeader(file, path, h);

@@ -22,7 +22,8 @@ int recordUsage() {
     std::fprintf(stderr,
                  "usage: korin16-cli record --out DIR [--repeat N] [--time SECONDS] [--interval SECONDS]\n"
                  "                          [--input-range 2000|10000] [--highpass VALUE|None]\n"
-                 "                          [--lowpass VALUE|None] [--text ADDED_TEXT] [--seed N] [--realtime]\n");
+                 "                          [--lowpass VALUE|None] [--text ADDED_TEXT] [--seed N] [--realtime]\n"
+                 "                          [--force]   (record even when the output folder looks too full)\n");
     return 2;
 }
 
@@ -43,11 +44,16 @@ int cliRecord(int argc, char** argv) {
     double time = 1, interval = 0;
     std::uint64_t seed = 1;
     bool realTime = false;
+    bool force = false;
     window.texts[RunText::Repeat] = "1";
     for (int i = 0; i < argc; ++i) {
         std::string option = argv[i];
         if (option == "--realtime") {
             realTime = true;
+            continue;
+        }
+        if (option == "--force") {
+            force = true;
             continue;
         }
         if (i + 1 >= argc) return recordUsage();
@@ -105,7 +111,14 @@ int cliRecord(int argc, char** argv) {
         std::fflush(stdout);
         spikesBefore = spikes;
     };
+    // The disk-space question is answered by --force: printed either way.
+    window.answer = force;
+    window.onQuestion = [](const std::string& question) { std::fprintf(stderr, "%s\n", question.c_str()); };
     run.toolStripButtonRec_Click();
+    if (!window.questions.empty() && !force) {
+        std::fprintf(stderr, "error: nothing recorded (--force records anyway)\n");
+        return 1;
+    }
 
     std::printf("Timing: %s\n", run.passTiming().summary().c_str());
     if (!run.dataFilePath().empty()) std::printf("Wrote %s\n", run.dataFilePath().c_str());

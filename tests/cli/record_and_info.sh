@@ -19,6 +19,31 @@ grep -q "^Trace count: 3$" "$dir/info.txt"
 "$cli" info --json "$data" > "$dir/info.json"
 grep -q '"wholeBlocks":9,' "$dir/info.json"
 
+# "# Repeat" 0 records one trace, and the file says so.
+mkdir "$dir/zero"
+"$cli" record --out "$dir/zero" --repeat 0 --time 1 > /dev/null
+"$cli" info "$dir"/zero/*.pldat > "$dir/zero.txt"
+grep -q "^Trace count: 1$" "$dir/zero.txt"
+grep -q "^Whole blocks: 2$" "$dir/zero.txt"
+
+# A trace of 0 s is refused before anything is written.
+mkdir "$dir/none"
+if "$cli" record --out "$dir/none" --time 0 > /dev/null 2> "$dir/none.err"; then
+  echo "a 0 s trace was recorded" >&2
+  exit 1
+fi
+grep -q "Please set a trace duration longer than 0 seconds." "$dir/none.err"
+test -z "$(ls -A "$dir/none")"
+
+# A run far larger than any disk is asked about, and refused without --force.
+if "$cli" record --out "$dir/none" --repeat 1000 --time 86400 --interval 86401 > /dev/null 2> "$dir/full.err"; then
+  echo "a run larger than the disk was started without --force" >&2
+  exit 1
+fi
+grep -q "^The output folder has room for about [0-9]* min of recording, but this run records 1440000 min. Record anyway?$" \
+  "$dir/full.err"
+test -z "$(ls -A "$dir/none")"
+
 head -c 100 /dev/urandom > "$dir/garbage.pldat"
 if "$cli" info "$dir/garbage.pldat" > /dev/null 2>&1; then
   echo "a broken file was accepted" >&2

@@ -82,6 +82,11 @@ TEST(FileNaming, SettingsFileSharesTheRecordingStem) {
     EXPECT_EQ(settingsFilePath("/data/rec", "20220131_09h05m03s", "_a"), "/data/rec/20220131_09h05m03s_a_settings.txt");
 }
 
+TEST(FileNaming, SummaryOfANumberedDataFileKeepsItsNumber) {
+    EXPECT_EQ(settingsPathForData("/d/20220131_09h05m03s_a.pldat"), "/d/20220131_09h05m03s_a_settings.txt");
+    EXPECT_EQ(settingsPathForData("/d/20220131_09h05m03s_a_2.pldat"), "/d/20220131_09h05m03s_a_2_settings.txt");
+}
+
 TEST(FileNaming, FolderEndingInASeparatorIsNotGivenASecondOne) {
     EXPECT_EQ(joinPath("/data/rec/", "x.pldat"), "/data/rec/x.pldat");
     EXPECT_EQ(joinPath("/data/rec", "x.pldat"), "/data/rec/x.pldat");
@@ -121,7 +126,7 @@ TEST_F(SummaryFileFixture, SummaryFileHoldsExactlyTheShiftJisBytes) {
     EXPECT_EQ(readAll(path), kExampleBytes);
 }
 
-TEST_F(SummaryFileFixture, SecondRunInTheSameSecondContinuesTheLastLine) {
+TEST_F(SummaryFileFixture, AppendingToAnExistingSummaryContinuesItsLastLine) {
     const std::string path = (dir / "s_settings.txt").string();
     ASSERT_TRUE(appendSettingsSummary(path, exampleSummary()));
     ASSERT_TRUE(appendSettingsSummary(path, exampleSummary()));

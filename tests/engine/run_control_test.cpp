@@ -1,6 +1,7 @@
 #include "acquisition/run_control.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "acquisition/alert_messages.h"
 #include "fake_daq_driver.h"
 #include "tests/engine/file_size_limit.h"
+#include "tests/engine/stim_test_helpers.h"
 #include "stimulation/stimulus_controller.h"
 
 namespace fs = std::filesystem;
@@ -52,8 +54,25 @@ std::vector<BlockInfo> blocksOf(const std::vector<char>& bytes) {
     return blocks;
 }
 
+// Tells the fixture about every task start, so a test can tell output starts apart.
+class StartWatchingDriver : public FakeDaqDriver {
+public:
+    std::function<void(TaskHandle)> onStart;
+    int32 DAQmxStartTask(TaskHandle task) override {
+        if (onStart) onStart(task);
+        return FakeDaqDriver::DAQmxStartTask(task);
+    }
+};
+
+std::vector<fs::path> filesIn(const fs::path& folder) {
+    std::vector<fs::path> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 struct RunFixture : ::testing::Test {
-    std::shared_ptr<FakeDaqDriver> driver = std::make_shared<FakeDaqDriver>();
+    std::shared_ptr<StartWatchingDriver> driver = std::make_shared<StartWatchingDriver>();
     std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(driver);
     PulseParameters step1, step2, manual;
     StimulusController stim{*acq, step1, step2, manual};
@@ -125,12 +144,51 @@ TEST_F(RunFixture, SecondTraceOf0_7SecondsWithInterval1_1StartsAtPass4) {
     EXPECT_EQ(window.draws, 4);
 }
 
-TEST_F(RunFixture, RepeatZeroRecordsOneTrace) {
+TEST_F(RunFixture, RepeatZeroRecordsOneTraceAndItsFileSaysOne) {
     settings("0", "1", "0");
-    run.toolStripButtonPlay_Click();
+    run.toolStripButtonRec_Click();
     EXPECT_EQ(traceStarts(), (std::vector<int>{1}));
     EXPECT_EQ(window.draws, 2);
     EXPECT_TRUE(window.alerts.empty());
+    EXPECT_EQ(readAt<std::int32_t>(fileBytes(run.dataFilePath()), 0), 1) << "trace count";
+}
+
+// Passes at which the output task starts, against the passes at which traces begin.
+struct OutputStarts {
+    const char *repeat, *seconds, *interval;
+    std::vector<int> passes;
+};
+
+class StimulusStartsOncePerTrace : public RunFixture, public ::testing::WithParamInterface<OutputStarts> {};
+
+TEST_P(StimulusStartsOncePerTrace, OnItsFirstBlockOnly) {
+    const OutputStarts& c = GetParam();
+    settings(c.repeat, c.seconds, c.interval);
+    step1.S1Ch = 2;
+    step1.setPulses(PulseParameters::kS1, {stimtest::standardBiphasic()});
+    window.step1Enabled = true;
+    std::vector<int> outputStarts;
+    driver->onStart = [&](daqmx::TaskHandle task) {
+        if (task == acq->taskHandleAnalog1.load()) outputStarts.push_back(static_cast<int>(recorded.size()) + 1);
+    };
+    run.toolStripButtonPlay_Click();
+    ASSERT_TRUE(window.alerts.empty());
+    EXPECT_EQ(outputStarts, c.passes);
+    EXPECT_EQ(traceStarts(), c.passes);
+}
+
+INSTANTIATE_TEST_SUITE_P(RunFixture, StimulusStartsOncePerTrace,
+                         ::testing::Values(OutputStarts{"1", "0.7", "0", {1}},          // countdown 0.5 s
+                                           OutputStarts{"3", "0.7", "2", {1, 5, 9}},    // last trace likewise
+                                           OutputStarts{"0", "2", "0", {1}}));          // unchecked interval 0
+
+TEST_F(RunFixture, TraceOfZeroSecondsIsRefusedBeforeTheDeviceIsTouched) {
+    settings("1", "0", "0");
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kTraceDurationZero});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_TRUE(driver->calls.empty());
+    EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(RunFixture, LabelsShowTraceNumberAndRemainingTimes) {
@@ -230,7 +288,7 @@ TEST_F(RunFixture, StopDuringTheDCOffsetReadsRecordsNothing) {
     EXPECT_EQ(window.draws, 0);
     EXPECT_FALSE(run.runActive());
     EXPECT_FALSE(acq->hasInputTask());
-    EXPECT_EQ(fileBytes(run.dataFilePath()).size(), 123u) << "a header and no block";
+    EXPECT_TRUE(fs::is_empty(folder)) << "no header-only data file, no summary of a run that recorded nothing";
 }
 
 TEST_F(RunFixture, PauseInAnIntervalThenPlayStartsTheNextTraceAtOnce) {
@@ -346,6 +404,54 @@ TEST_F(RunFixture, GlfwFailureReleasesTheDeviceAndClosesTheFile) {
     EXPECT_EQ(window.state, korin::RunState::Stop);
     EXPECT_FALSE(acq->hasInputTask());
     EXPECT_FALSE(acq->file.isOpen());
+    EXPECT_TRUE(fs::is_empty(folder)) << "the abandoned set-up takes its files back";
+}
+
+TEST_F(RunFixture, UnwritableSummaryRemovesTheDataFileItCreated) {
+    settings("1", "1", "0");
+    fs::create_directory(folder / "20220131_09h05m03s_settings.txt");  // a folder where the summary goes
+    testing::internal::CaptureStdout();
+    run.toolStripButtonRec_Click();
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("file open error"), std::string::npos);
+    EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"20220131_09h05m03s_settings.txt"});
+}
+
+TEST_F(RunFixture, TwoRunsInOneSecondEachHaveTheirOwnSummary) {
+    settings("1", "1", "0");
+    run.toolStripButtonRec_Click();
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(filesIn(folder), (std::vector<fs::path>{"20220131_09h05m03s.pldat", "20220131_09h05m03s_2.pldat",
+                                                      "20220131_09h05m03s_2_settings.txt",
+                                                      "20220131_09h05m03s_settings.txt"}));
+    std::vector<char> first = fileBytes((folder / "20220131_09h05m03s_settings.txt").string());
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 7) << "eight lines, not sixteen";
+}
+
+// --- Room on the disk ---
+
+TEST_F(RunFixture, RunLargerThanTheFreeSpaceAsksAndNoTouchesNothing) {
+    settings("3", "50", "60");
+    run.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(123 + 200 * 320'039); };
+    run.toolStripButtonRec_Click();
+    // 200 blocks are 100 s, about 1 min rounded down; 3 x 50 s are 2.5 min, 3 rounded up.
+    EXPECT_EQ(window.questions, std::vector<std::string>{"The output folder has room for about 1 min of recording, "
+                                                         "but this run records 3 min. Record anyway?"});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_TRUE(driver->calls.empty());
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_TRUE(window.alerts.empty());
+}
+
+TEST_F(RunFixture, YesRecordsAnywayAndARunThatFitsIsNotAsked) {
+    settings("1", "1", "0");
+    run.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(123 + 2 * 320'039); };
+    run.toolStripButtonRec_Click();
+    EXPECT_TRUE(window.questions.empty()) << "two blocks fit exactly";
+    run.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(123 + 320'039); };
+    window.answer = true;
+    run.toolStripButtonRec_Click();
+    ASSERT_EQ(window.questions.size(), 1u);
+    EXPECT_EQ(blocksOf(fileBytes(run.dataFilePath())).size(), 2u);
 }
 
 // --- Files end to end ---

@@ -57,3 +57,12 @@ TEST_F(RunWindowOfForm, AlertsGoThroughTheWindowsSink) {
     window.ShowAlertForm("The DAQ device setup is incomplete.");
     EXPECT_EQ(alerts->informed, QStringList({"The DAQ device setup is incomplete."}));
 }
+
+TEST_F(RunWindowOfForm, QuestionsGoThroughTheWindowsSinkWithTheirAnswer) {
+    FormRunWindow window(*form);
+    alerts->answer = true;
+    EXPECT_TRUE(window.askYesNo("Record anyway?"));
+    alerts->answer = false;
+    EXPECT_FALSE(window.askYesNo("Record anyway?"));
+    EXPECT_EQ(alerts->asked, QStringList({"Record anyway?", "Record anyway?"}));
+}
