@@ -97,6 +97,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     panelTimeLineDodai->panelStimF1->installEventFilter(this);
     installViews();
     selectedViews = std::make_unique<SelectedViewsForm>(*this, readout);
+    selectedViews->markThresholdsSet = [this] { levels.markThresholdsSet(); };
     installRunControl();
 }
 

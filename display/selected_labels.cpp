@@ -9,6 +9,11 @@ using namespace plot_labels;
 
 namespace {
 
+struct Shift {
+    float x, y;
+};
+constexpr Shift kYTitleShift{-40.0f, 20.0f};
+
 const char* yTitle(PlotKind kind, LabelUnits u) {
     switch (kind) {
     case PlotKind::Spike: return "Spikes Per Second";
@@ -56,8 +61,10 @@ LabelCanvas buildLabelCanvas(PlotKind kind, const PlotRange& range, LabelUnits u
     c.height = H;
     const float fw = static_cast<float>(W);
     const float fh = static_cast<float>(H);
-    c.texts.push_back({kYohakuY / 2 + kYokoidou, kTateidou + kYohakuT / 2 + (fh - 2 * kYohakuT) / 2,
-                       CanvasText::Anchor::RotatedCentre, true, yTitle(kind, units)});
+    // Drawn at (-20, -40) in the turned frame: 40 px left of and 20 px below the anchor.
+    const float yTitleX = kYohakuY / 2 + kYokoidou + kYTitleShift.x;
+    const float yTitleY = kTateidou + kYohakuT / 2 + (fh - 2 * kYohakuT) / 2 + kYTitleShift.y;
+    c.texts.push_back({yTitleX, yTitleY, CanvasText::Anchor::RotatedCentre, true, yTitle(kind, units)});
     c.texts.push_back({kYokoidou + (fw - 2 * kYohakuY) / 2 + kYohakuY, fh - kYohakuT / 2 + kTateidou,
                        CanvasText::Anchor::Centre, true, xTitle(kind, units)});
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "acquisition/acquisition_ni.h"
@@ -19,7 +20,10 @@
 #include "display/gl/plot_panel.h"
 #include "display/gl/pointer_information.h"
 #include "display/gl/sixteen_channel_view.h"
+#include "display/selected_labels.h"
+#include "files/file_reader.h"
 #include "processing/detect_spike.h"
+#include "tests/engine/file_reader_test_files.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {
@@ -171,6 +175,37 @@ TEST_F(SelectedViewsTest, ClickByAnAxisEndOpensItsBoxAndEnterTurnsAutoscaleOff) 
     EXPECT_FALSE(form->RawUpauto);
 }
 
+TEST_F(SelectedViewsTest, ReplayRawPlotDrawsTheReaderHistoryWithItsAutoscale) {
+    testfiles::TempDir dir;
+    FileReader& reader = *form->reader;
+    float zero[16] = {};
+    std::uint8_t all[16];
+    std::fill_n(all, 16, std::uint8_t{1});
+    reader.Mthre = reader.Pthre = reader.Postthre = zero;
+    reader.EPline1 = form->EPThreshAry1;
+    reader.EPline2 = form->EPThreshAry2;
+    reader.ACSelectary = all;
+    testfiles::RecordingSpec spec;
+    spec.durationMs = 12500;
+    ASSERT_TRUE(reader.open(dir.write("r.pldat", testfiles::recording(spec).data)));
+    ASSERT_TRUE(reader.read());
+    reader.syokika();
+    for (int b = 0; b < 25; ++b) ASSERT_TRUE(reader.readData());
+    form->ReplayMode = 1;
+    reader.selectch = 2;
+    form->RawUpauto = true;
+    rawRange("2.5", "12.5", "0", "0");
+    views->DrawSelectCh();
+    double hi = reader.selectChAry[2][0];
+    for (int i = 0; i < 200000; ++i) hi = std::max(hi, reader.selectChAry[2][i]);
+    EXPECT_EQ(form->panelRawDataUpDodai->textBoxRawYMax->text().toStdString(),
+              fixedText(1000 * (hi + 9.999999747378752E-05), 5));
+    const QImage img = grab(views->rawView());
+    int ink = 0;
+    for (int y = 0; y < img.height(); ++y) ink += dark(img.pixel(img.width() / 2, y));
+    EXPECT_GT(ink, 3);
+}
+
 // Redrawing the other views after a paint of the sixteen-channel view must not
 // make it paint again: an idle window stays idle.
 TEST_F(SelectedViewsTest, IdleWindowDoesNotKeepRepainting) {
@@ -213,7 +248,7 @@ TEST_F(SpikeDragTest, DragSetsOneThresholdOnAllChannelsAndTheNextBlockDetectsWit
     acq.setInputRange(2000);
     ASSERT_EQ(acq.KidouNi(), 0);
     acq.syokika();
-    acq.setThresh(form->yPThreshAry, form->yMThreshAry, form->PostAry);
+    acq.setThresh(form->yPThreshAry, form->yMThreshAry, form->PostAry, &form->levels.thresholdsSet);
     acq.setEP(form->EPThreshAry1, form->EPThreshAry2);
     acq.DrawTyuu = 1;
     form->Mode = 0;
@@ -226,6 +261,7 @@ TEST_F(SpikeDragTest, DragSetsOneThresholdOnAllChannelsAndTheNextBlockDetectsWit
     views->panelRawDataUp_MouseMove(20, h * 130 / 200);  // -30 uV
     const float expected = (100.0f - 130.0f * 200.0f / 200.0f) / 1000.0f;
     for (int c = 0; c < 16; ++c) EXPECT_NEAR(form->yMThreshAry[c], expected, 2e-4f) << c;
+    EXPECT_TRUE(form->levels.thresholdsSet);
 
     acq.first = 1;
     ASSERT_EQ(acq.Kiroku(10.0), 0);
