@@ -20,6 +20,29 @@ std::int64_t ceilBlocks(double ms) {
     return korin::truncSaturating<std::int32_t>(std::ceil(ms / FileReader::kBlockMs));
 }
 
+// `scans` scans of little-endian counts, `values` per scan, to mV in 16-value
+// scans: value j goes to channel slotOfValue[j], or nowhere when that is < 0.
+void unpackScans(const std::uint8_t* in, std::int32_t scans, std::int32_t values, const std::int8_t* slotOfValue,
+                 double conversionFactor, double* out) {
+    const std::size_t scanBytes = static_cast<std::size_t>(values) * 2;
+    for (std::int32_t k = 0; k < scans; ++k, in += scanBytes, out += FileReader::kChannels) {
+        for (std::int32_t j = 0; j < values; ++j) {
+            const int slot = slotOfValue[j];
+            if (slot < 0) continue;
+            const auto count = static_cast<std::int16_t>(in[2 * j] | (in[2 * j + 1] << 8));
+            out[slot] = conversionFactor * count;
+        }
+    }
+}
+
+// Channel values at stride 16, `scans` of them.
+void fillChannel(double* channel, std::int32_t scans, double value) {
+    for (std::int32_t k = 0; k < scans; ++k) channel[FileReader::kChannels * k] = value;
+}
+void copyChannel(double* dst, const double* src, std::int32_t scans) {
+    for (std::int32_t k = 0; k < scans; ++k) dst[FileReader::kChannels * k] = src[FileReader::kChannels * k];
+}
+
 }  // namespace
 
 template <typename T>
@@ -175,8 +198,12 @@ void FileReader::syokika() {
 
 void FileReader::syokikaAry() {
     BlockNum = 0;
-    for (int c = 0; c < kChannels; ++c) std::fill_n(chAry[c], chAryUsed_, 0.0);
-    chAryUsed_ = 0;
+    for (int c = 0; c < kChannels; ++c) {
+        for (int slot = 0; slot < kWindowBlocks; ++slot) {
+            std::fill_n(chAry[c] + slot * kBlockScans, slotScans_[c][slot], 0.0);
+            slotScans_[c][slot] = 0;
+        }
+    }
     DrawChartMaxIndex = 0;
     resetHistory();
 }
@@ -184,10 +211,10 @@ void FileReader::syokikaAry() {
 void FileReader::resetHistory() {
     for (int c = 0; c < kChannels; ++c) {
         double* base = selectChAryStorage_.get() + static_cast<std::size_t>(c) * kHistoryCapacity;
-        std::fill_n(base, historyUsed_, 0.0);
+        std::fill_n(base, historyUsed_[c], 0.0);
+        historyUsed_[c] = 0;
         selectChAry[c] = base;
     }
-    historyUsed_ = 0;
     historyStart_ = 0;
     selectChdataIndex = 0;
     DrawSelectChMaxIndex = 0;
@@ -218,23 +245,14 @@ bool FileReader::loadBlock(std::int32_t n, bool whole, pldat::BlockHeaderFields&
     if (!file_.readAt(position + pldat::kBlockHeaderBytes, samples, static_cast<std::size_t>(header.sampleByteCount)))
         return false;
 
-    double* out = block_.get();
-    std::fill_n(out, kBlockValues, 0.0);
+    clearBlock();
     const std::int32_t first = whole ? 0 : std::max(KaisiPoint, 0);
     const std::int32_t end = whole ? header.samplesPerChannel : std::min(OwariPoint, header.samplesPerChannel);
     if (end <= first) return true;
     keptScans = end - first;
-    const double cf = conversionFactor;
-    const std::size_t scanBytes = static_cast<std::size_t>(AC) * 2;
-    const std::uint8_t* in = samples + static_cast<std::size_t>(first) * scanBytes;
-    for (std::int32_t k = 0; k < keptScans; ++k, in += scanBytes, out += kChannels) {
-        for (std::int32_t j = 0; j < AC; ++j) {
-            const int slot = slotOfValue_[j];
-            if (slot < 0) continue;
-            const auto count = static_cast<std::int16_t>(in[2 * j] | (in[2 * j + 1] << 8));
-            out[slot] = cf * count;
-        }
-    }
+    for (int c = 0; c < kChannels; ++c) channelScans_[c] = ACary[c] == 1 ? keptScans : 0;
+    const std::uint8_t* in = samples + static_cast<std::size_t>(first) * AC * 2;
+    unpackScans(in, keptScans, AC, slotOfValue_, conversionFactor, block_.get());
     return true;
 }
 
@@ -261,7 +279,34 @@ bool FileReader::readHeader() {
 
 void FileReader::filterBlock(Filter& f) {
     // The whole block, the zeros after the kept scans too.
-    if (f.isOn()) f.filterScans(block_.get(), kBlockScans);
+    if (!f.isOn()) return;
+    f.filterScans(block_.get(), kBlockScans);
+    std::fill_n(channelScans_, kChannels, kBlockScans);
+}
+
+void FileReader::clearBlock() {
+    const std::int32_t scans = channelScans_[0];
+    if (std::all_of(channelScans_, channelScans_ + kChannels, [&](std::int32_t n) { return n == scans; })) {
+        std::fill_n(block_.get(), static_cast<std::size_t>(scans) * kChannels, 0.0);
+    } else {
+        for (int c = 0; c < kChannels; ++c) fillChannel(block_.get() + c, channelScans_[c], 0.0);
+    }
+    std::fill_n(channelScans_, kChannels, 0);
+}
+
+void FileReader::copyBlockToAryData() {
+    // A file of few channels fills few of the sixteen: copy those, and clear
+    // the ones the previous block had filled.
+    const std::int32_t scans = channelScans_[0];
+    if (std::all_of(channelScans_, channelScans_ + kChannels, [&](std::int32_t n) { return n == scans; })) {
+        std::copy_n(block_.get(), static_cast<std::size_t>(scans) * kChannels, aryData);
+        double* after = aryData + static_cast<std::size_t>(scans) * kChannels;
+        for (int c = 0; c < kChannels; ++c) fillChannel(after + c, aryDataScans_[c] - scans, 0.0);
+    } else {
+        for (int c = 0; c < kChannels; ++c)
+            copyChannel(aryData + c, block_.get() + c, std::max(channelScans_[c], aryDataScans_[c]));
+    }
+    std::copy_n(channelScans_, kChannels, aryDataScans_);
 }
 
 bool FileReader::readThresholdData() {
@@ -269,7 +314,7 @@ bool FileReader::readThresholdData() {
     std::int32_t kept = 0;
     if (!loadBlock(NowBlock, true, header, kept)) return false;
     takeHeader(header, false);
-    std::copy_n(block_.get(), kBlockValues, aryData);
+    copyBlockToAryData();
     filterBlock(*filter);
     pushWindowBack();
     ++BlockNum;

@@ -179,6 +179,8 @@ public:
     bool FreqDrawTiming = true;
 
 private:
+    friend struct FileReaderStorage;  // tests: the whole of the private buffers
+
     struct FreeDeleter {
         void operator()(void* p) const { std::free(p); }
     };
@@ -213,6 +215,15 @@ private:
     void analyse(const pldat::BlockHeaderFields& header);
     void measureEvokedPotential();
     void resetHistory();
+    // Slot `slot` of chAry[c] becomes `scans` values of channel c of `block`
+    // (scan stride 16), zeros after them.
+    void writeSlot(int c, int slot, const double* block, std::int32_t scans);
+    // Slot `from` of chAry[c] is copied over slot `to`.
+    void moveSlot(int c, int from, int to);
+    // Copies block_ to aryData, whose old contents beyond the block become 0.
+    void copyBlockToAryData();
+    // Zeroes block_ where it may hold values.
+    void clearBlock();
 
     pldat::ReadOnlyFile file_;
     pldat::FileLayout layout_;
@@ -225,10 +236,13 @@ private:
     std::optional<Filter> backFilter_;
     korin::FullNotices notices_;
 
-    // Leading parts of the buffers that may hold non-zero values, so a reset
-    // clears only what was written.
-    std::int32_t chAryUsed_ = 0;
-    std::int32_t historyUsed_ = 0;  // of each channel's kHistoryCapacity
+    // Leading parts of the buffers that may hold non-zero values (everything
+    // after them is 0), so a reset clears, and a block copies and scans, only
+    // what was written: a short block costs what it holds, not 10 000 scans.
+    std::int32_t channelScans_[kChannels] = {};  // of channel c in block_ (0 for a channel not in the file)
+    std::int32_t aryDataScans_[kChannels] = {};  // of channel c in aryData
+    std::int32_t slotScans_[kChannels][kWindowBlocks] = {};  // of each 10 000-scan slot of chAry[c]
+    std::int32_t historyUsed_[kChannels] = {};  // of each channel's kHistoryCapacity
     std::int32_t binsUsed_ = 0;
     std::int32_t epUsed_ = 0;
     std::int32_t stampsUsed_[kChannels] = {};

@@ -15,6 +15,11 @@ std::int32_t addClamped(std::int32_t value, std::int64_t delta, std::int32_t max
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value + delta, 0, max));
 }
 
+// Channel values of `scans` scans (stride 16 in `block`) to consecutive places.
+void gatherChannel(double* dst, const double* block, std::int32_t scans) {
+    for (std::int32_t k = 0; k < scans; ++k) dst[k] = block[FileReader::kChannels * k];
+}
+
 }  // namespace
 
 bool FileReader::selectedChannelShown() const { return selectch >= 0 && selectch < kChannels && isSelected(selectch); }
@@ -35,7 +40,7 @@ bool FileReader::readData() {
     const std::int64_t windowScans = static_cast<std::int64_t>(OwariPoint) - KaisiPoint;
 
     filterBlock(*filter);
-    std::copy_n(block_.get(), kBlockValues, aryData);
+    copyBlockToAryData();
     if (rectf && exporter) {
         if (shortExportOn)
             exporter->WriteBinary(*this, kept);
@@ -67,32 +72,39 @@ bool FileReader::readData() {
     return true;
 }
 
+void FileReader::writeSlot(int c, int slot, const double* block, std::int32_t scans) {
+    double* dst = chAry[c] + slot * kBlockScans;
+    gatherChannel(dst, block, scans);
+    if (slotScans_[c][slot] > scans) std::fill(dst + scans, dst + slotScans_[c][slot], 0.0);
+    slotScans_[c][slot] = scans;
+}
+
+void FileReader::moveSlot(int c, int from, int to) {
+    const double* src = chAry[c] + from * kBlockScans;
+    double* dst = chAry[c] + to * kBlockScans;
+    const std::int32_t scans = slotScans_[c][from];
+    std::copy_n(src, scans, dst);
+    if (slotScans_[c][to] > scans) std::fill(dst + scans, dst + slotScans_[c][to], 0.0);
+    slotScans_[c][to] = scans;
+}
+
 void FileReader::pushWindowBack() {
     const std::int32_t slot = std::max(BlockNum, 0);
-    const double* block = block_.get();
     for (int c = 0; c < kChannels; ++c) {
         if (!isSelected(c)) continue;
-        double* dst = chAry[c];
         if (slot >= kWindowBlocks) {
-            std::memmove(dst, dst + kBlockScans, sizeof(double) * (kChAryLength - kBlockScans));
-            dst += kChAryLength - kBlockScans;
-        } else {
-            dst += slot * kBlockScans;
+            for (int s = 0; s + 1 < kWindowBlocks; ++s) moveSlot(c, s + 1, s);
         }
-        for (int k = 0; k < kBlockScans; ++k) dst[k] = block[kChannels * k + c];
+        writeSlot(c, std::min(slot, kWindowBlocks - 1), block_.get() + c, channelScans_[c]);
     }
-    chAryUsed_ = std::max(chAryUsed_, std::min(slot + 1, kWindowBlocks) * kBlockScans);
 }
 
 void FileReader::pushWindowFront() {
-    const double* block = block_.get();
     for (int c = 0; c < kChannels; ++c) {
         if (!isSelected(c)) continue;
-        double* dst = chAry[c];
-        std::memmove(dst + kBlockScans, dst, sizeof(double) * (kChAryLength - kBlockScans));
-        for (int k = 0; k < kBlockScans; ++k) dst[k] = block[kChannels * k + c];
+        for (int s = kWindowBlocks - 1; s > 0; --s) moveSlot(c, s - 1, s);
+        writeSlot(c, 0, block_.get() + c, channelScans_[c]);
     }
-    chAryUsed_ = std::min(chAryUsed_ + kBlockScans, kChAryLength);
 }
 
 void FileReader::appendHistory(std::int32_t scans) {
@@ -105,8 +117,12 @@ void FileReader::appendHistory(std::int32_t scans) {
     }
     if (historyStart_ + selectChdataIndex + scans > kHistoryCapacity) {
         for (int c = 0; c < kChannels; ++c) {
+            // Beyond historyUsed_[c] the storage is 0 already: only what a
+            // channel holds moves, and what it held is cleared behind.
             double* base = selectChAryStorage_.get() + static_cast<std::size_t>(c) * kHistoryCapacity;
-            std::memmove(base, base + historyStart_, sizeof(double) * selectChdataIndex);
+            const std::int32_t moved = std::clamp(historyUsed_[c] - historyStart_, 0, selectChdataIndex);
+            std::memmove(base, base + historyStart_, sizeof(double) * moved);
+            std::fill(base + moved, base + std::max(moved, std::min(selectChdataIndex, historyUsed_[c])), 0.0);
         }
         historyStart_ = 0;
     }
@@ -114,15 +130,18 @@ void FileReader::appendHistory(std::int32_t scans) {
     for (int c = 0; c < kChannels; ++c) {
         double* base = selectChAryStorage_.get() + static_cast<std::size_t>(c) * kHistoryCapacity;
         selectChAry[c] = base + historyStart_;
-        double* dst = selectChAry[c] + selectChdataIndex;
-        for (int k = 0; k < scans; ++k) dst[k] = block[kChannels * k + c];
+        const std::int32_t at = historyStart_ + selectChdataIndex;
+        const std::int32_t values = std::min(channelScans_[c], scans);
+        gatherChannel(base + at, block + c, values);
+        if (historyUsed_[c] > at + values)
+            std::fill(base + at + values, base + std::min(historyUsed_[c], at + scans), 0.0);
+        historyUsed_[c] = std::max(historyUsed_[c], at + values);
     }
     selectChdataIndex += scans;
-    historyUsed_ = std::max(historyUsed_, historyStart_ + selectChdataIndex);
 }
 
 void FileReader::analyse(const pldat::BlockHeaderFields& header) {
-    detectspike.DetectSpikeBlock(block_.get(), Pthre, Mthre, Postthre);
+    detectspike.DetectSpikeBlock(block_.get(), Pthre, Mthre, Postthre, channelScans_);
 
     korin::SpikeBins bins{SpikeData, spikeTime, spikeIndex, kMaxBins};
     const double blockStart = blockOffsetTime + traceOffsetTime;

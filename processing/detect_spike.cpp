@@ -19,15 +19,18 @@ DetectSpike::DetectSpike() : stampStorage_(new std::int32_t[kChannels * kMaxStam
 }
 
 void DetectSpike::DetectSpikeBlock(const double* arraydata, const float* /*threshP*/, const float* threshM,
-                                   const float* post) {
+                                   const float* post, const std::int32_t* filledScans) {
     std::fill_n(timespikes, kChannels, static_cast<std::int16_t>(0));
     std::fill_n(stampStorage_.get(), kChannels * kMaxStampsPerBlock, 0);
     // A channel that fills its stamp array stops there; the channels after it are
     // still scanned and keep their own counts.
-    for (int c = 0; c < kChannels; ++c) timespikes[c] = scanChannel(arraydata, c, threshM[c], post[c]);
+    for (int c = 0; c < kChannels; ++c) {
+        const int scans = filledScans ? std::clamp(filledScans[c] + 1, 1, static_cast<int>(kBlockScans)) : kBlockScans;
+        timespikes[c] = scanChannel(arraydata, c, threshM[c], post[c], scans);
+    }
 }
 
-std::int16_t DetectSpike::scanChannel(const double* arraydata, int c, float thr, float deadTime) {
+std::int16_t DetectSpike::scanChannel(const double* arraydata, int c, float thr, float deadTime, int scans) {
     const bool negative = thr < 0.0f;
     type = negative ? kNegativeGoing : kPositiveGoing;
     // Signed so one set of comparisons serves both polarities: beyond(x) means
@@ -43,7 +46,7 @@ std::int16_t DetectSpike::scanChannel(const double* arraydata, int c, float thr,
     int peak = 0;
     double peakValue = 0;
     double previous = 0;
-    for (int n = 0; n < kBlockScans; ++n) {
+    for (int n = 0; n < scans; ++n) {
         const double x = sign * arraydata[kChannels * n + c];
         if (!inSpike) {
             // A crossing needs its predecessor strictly on the near side; the dead

@@ -29,9 +29,12 @@ public:
     // each channel's signed threshold (mV; below 0 detects negative-going spikes,
     // 0 or above positive-going), post its dead time (ms); threshP is accepted for
     // the callers' symmetry and not consulted. Results stay in timespikes and
-    // TimeStampData until the next call.
+    // TimeStampData until the next call. `filledScans`, when given, says per
+    // channel that every scan from that one on is 0: zeros never start a spike
+    // and only the first of them can end one, so the scan stops there with the
+    // same result.
     void DetectSpikeBlock(const double* arraydata, const float* threshP, const float* threshM,
-                          const float* post);
+                          const float* post, const std::int32_t* filledScans = nullptr);
 
     std::int32_t chansize = kChannels;
     std::int32_t Binsize = kBlockScans;
@@ -43,7 +46,7 @@ public:
 
 private:
     // Scans channel c; returns its count of accepted spikes.
-    std::int16_t scanChannel(const double* arraydata, int c, float thr, float deadTime);
+    std::int16_t scanChannel(const double* arraydata, int c, float thr, float deadTime, int scans);
 
     std::unique_ptr<std::int32_t[]> stampStorage_;
 };

@@ -18,7 +18,11 @@ void PlotPanel::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     emit pressed(p.x(), p.y(), event->button());
     // The right button's context menu is the placeholder's.
-    event->ignore();
+    if (event->button() == Qt::RightButton) {
+        event->ignore();
+    } else {
+        event->accept();
+    }
 }
 
 void PlotPanel::mouseReleaseEvent(QMouseEvent* event) {
