@@ -22,7 +22,7 @@ if command -v clang++ >/dev/null; then
   cmake --build build-fuzz -j"$(nproc)"
   rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
   build-fuzz/make_fuzz_seeds build-fuzz/corpus
-  (cd build-fuzz && ./file_reader_fuzz -max_total_time=60 -max_len=65536 -timeout=30 -rss_limit_mb=4096 corpus)
+  (cd build-fuzz && ./file_reader_fuzz -max_total_time=60 -max_len=65536 -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 corpus)
 fi
 
 echo "== Threaded engine tests under ThreadSanitizer"
