@@ -215,6 +215,29 @@ TEST(SelectedControls, AxisEndSpotsOpenTheirBoxes) {
     EXPECT_EQ(axisLimitAt(250, 150, plot), AxisLimit::None);
 }
 
+TEST(SelectedControls, DoubleClicksFollowTheDataInBothPlots) {
+    SelectedSnapshot live;
+    live.timeInTraceSec = 12.0;
+    live.elapsedRunSec = 30.0;
+    SelectedSnapshot replay;
+    replay.replay = true;
+    replay.blockOffsetMs = 12000.0;
+    replay.replayElapsedSec = 119.0;
+    struct Case {
+        const SelectedSnapshot* data;
+        double width;
+        int EpXScale;
+        double rawMin, rawMax, freqMax;
+    };
+    for (const Case& c : {Case{&live, 3.0, 1000, 9.0, 12.0, 30.0}, Case{&replay, 10.0, 1000, 2.5, 12.5, 120.0},
+                          Case{&replay, 10.0, 60000, 2.5, 12.5, 2.0}}) {
+        const RawXRange raw = upperDoubleClickRange(*c.data, c.width);
+        EXPECT_DOUBLE_EQ(raw.xMin, c.rawMin);
+        EXPECT_DOUBLE_EQ(raw.xMax, c.rawMax);
+        EXPECT_DOUBLE_EQ(lowerDoubleClickRange(*c.data, c.EpXScale).xMax, c.freqMax);
+    }
+}
+
 TEST(PointerReadout, TextsPerReadout) {
     const float spike[] = {12.5f, 7.0f};
     EXPECT_EQ(setLabelTextSpike(spike).labels, (std::array<std::string, 4>{"X:12.50", "Y:7", "", ""}));
