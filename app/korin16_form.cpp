@@ -26,6 +26,7 @@
 #include "app/logic/window_layout.h"
 #include "app/logic/window_modes.h"
 #include "app/panel_widgets.h"
+#include "app/replay_controller_form.h"
 #include "app/replay_panel.h"
 #include "app/run_toolbar.h"
 #include "app/selected_views_form.h"
@@ -99,6 +100,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     selectedViews = std::make_unique<SelectedViewsForm>(*this, readout);
     selectedViews->markThresholdsSet = [this] { levels.markThresholdsSet(); };
     installRunControl();
+    replayController = std::make_unique<ReplayControllerForm>(*this);
 }
 
 Korin16Form::~Korin16Form() = default;

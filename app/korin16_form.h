@@ -40,6 +40,7 @@ class QToolButton;
 class RawDataFrame;
 class RawDataUpFrame;
 class SelectedViewsForm;
+class ReplayControllerForm;
 class ReplayPanel;
 class RunToolBar;
 class StepTab;
@@ -210,6 +211,8 @@ public:
     std::unique_ptr<StimulusController> stimulus;
     std::unique_ptr<FormRunWindow> runWindow;
     std::unique_ptr<RunControl> runControl;
+    // Replay mode: opening, replaying, stepping and exporting recordings.
+    std::unique_ptr<ReplayControllerForm> replayController;
     // The selected-channel plots, their readout, drags and copy commands.
     std::unique_ptr<SelectedViewsForm> selectedViews;
 

@@ -1,0 +1,127 @@
+// Replay in the window, end to end: a file recorded on the simulated Dev1 is
+// opened, played at "Fast" to its end, stepped back and forward, a channel
+// button is switched off and the range is exported to CSV.
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/replay_controller_form.h"
+#include "files/file_reader.h"
+#include "files/replay_control.h"
+#include "tests/engine/sim_recording.h"
+#include "tests/gui/gui_test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReplayInWindow : public ShownForm {
+protected:
+    void SetUp() override {
+        ShownForm::SetUp();
+        folder = fs::temp_directory_path() /
+                 ("korin16-replay-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        recordingPath = (folder / "three_seconds.pldat").string();
+        SimRecording(11).record(recordingPath, 3.0, 1);
+        control<QToolButton>("toolStripButtonSwitch")->click();
+        form->replayController->chooseRecordingFile = [this] { return recordingPath; };
+        control<QPushButton>("buttonFileOpen")->click();
+    }
+    void TearDown() override {
+        ShownForm::TearDown();
+        fs::remove_all(folder);
+    }
+    bool enabled(const char* name) const { return control<QWidget>(name)->isEnabled(); }
+    QString label(const char* name) const { return control<QLabel>(name)->text(); }
+
+    fs::path folder;
+    std::string recordingPath;
+};
+
+TEST_F(ReplayInWindow, OpenPlayFastToTheEndThenStepBackAndForward) {
+    EXPECT_EQ(control<QLineEdit>("textBoxFileName")->text(), "three_seconds.pldat");
+    EXPECT_EQ(control<QLineEdit>("textBoxTimeTo")->text(), "3000");
+    EXPECT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+
+    control<QComboBox>("comboBoxDelay")->setCurrentText("Fast");
+    control<QToolButton>("toolStripButtonPlay2")->click();
+    EXPECT_EQ(label("labelRemainingTraceRep"), "0001");
+    EXPECT_EQ(label("labelRemainingRep"), "00:00:03");
+    // The end of the range: Back and Next offered, Play not.
+    EXPECT_TRUE(enabled("toolStripButtonBack2"));
+    EXPECT_TRUE(enabled("toolStripButtonNext2"));
+    EXPECT_FALSE(enabled("toolStripButtonPlay2"));
+    EXPECT_TRUE(form->reader->DrawTyuu);
+
+    // Back from a window of blocks 1 to 5 shows block 0; Next then block 1.
+    control<QToolButton>("toolStripButtonBack2")->click();
+    EXPECT_EQ(form->reader->traceBlockNumberIndex, 0);
+    EXPECT_EQ(label("labelRemainingRep"), "00:00:00");
+    control<QToolButton>("toolStripButtonNext2")->click();
+    EXPECT_EQ(form->reader->traceBlockNumberIndex, 1);
+    EXPECT_EQ(label("labelRemainingRep"), "00:00:01");
+    EXPECT_TRUE(enabled("toolStripButtonPlay2"));
+}
+
+TEST_F(ReplayInWindow, AChannelSwitchedOffIsLeftOutOfTheCsvExport) {
+    auto* channel3 = control<QPushButton>("buttonChrep_3");
+    channel3->click();
+    EXPECT_TRUE(channel3->styleSheet().contains("rgb(128, 128, 128)"));
+    control<QComboBox>("comboBoxDataFormatReplay")->setCurrentText("CSV");
+    control<QLineEdit>("textBoxExportDireReplay")->setText(QString::fromStdString(folder.string()));
+    control<QLineEdit>("textBoxExportfilenameReplay")->setText("part");
+    control<QLineEdit>("textBoxTimeTo")->setText("250");
+    control<QToolButton>("toolStripButtonRec2")->click();
+
+    EXPECT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+    std::ifstream csv(folder / "part.csv", std::ios::binary);
+    std::string header;
+    std::getline(csv, header);
+    EXPECT_EQ(header, "Ch1,Ch2,Ch4,Ch5,Ch6,Ch7,Ch8,Ch9,Ch10,Ch11,Ch12,Ch13,Ch14,Ch15,Ch16,\r");
+    int rows = 0;
+    for (std::string row; std::getline(csv, row);) ++rows;
+    EXPECT_EQ(rows, 5000) << "the first 250 ms of the one trace";
+}
+
+TEST_F(ReplayInWindow, LeavingReplayModeAtTheEndLeavesBackAndNextDisabled) {
+    control<QLineEdit>("textBoxTimeTo")->setText("500");
+    control<QToolButton>("toolStripButtonPlay2")->click();
+    ASSERT_TRUE(enabled("toolStripButtonNext2"));
+    control<QToolButton>("toolStripButtonSwitch2")->click();
+    EXPECT_EQ(form->ReplayMode, 0);
+    EXPECT_FALSE(enabled("toolStripButtonNext"));
+    EXPECT_FALSE(enabled("toolStripButtonBack"));
+    EXPECT_TRUE(enabled("toolStripButtonPlay"));
+}
+
+TEST_F(ReplayInWindow, TheOpenDialogIsFilteredToRecordingsAndCancellingLeavesNoFileOpen) {
+    QString name, filter;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            name = dialog->objectName();
+            filter = dialog->nameFilters().join(";");
+            dialog->reject();
+        }
+    });
+    closer.start(20);
+    // A controller with the window's own chooser, shown for real and cancelled.
+    ReplayControllerForm fresh(*form);
+    fresh.buttonFileOpen_Click();
+    EXPECT_EQ(name, "openFileDialog1");
+    EXPECT_EQ(filter, "pldat (*.pldat)");
+    EXPECT_FALSE(fresh.control->readerActive);
+}
+
+}  // namespace
