@@ -25,6 +25,7 @@ void Korin16Form::applyRunState(RunState state) {
 void Korin16Form::gateControls(RunState state, bool recording) {
     const GatingContext context{ReplayMode != 0, recording};
     for (int g = 0; g < kControlGroupCount; ++g) applyGroup(static_cast<ControlGroup>(g), state, context);
+    if (hooks.afterGating) hooks.afterGating();
 }
 
 void Korin16Form::setPauseButtonsEnabled(bool on) { setGroupEnabled(ControlGroup::PauseButtons, on); }

@@ -30,6 +30,7 @@
 #include "app/replay_panel.h"
 #include "app/run_toolbar.h"
 #include "app/selected_views_form.h"
+#include "app/step_editor_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
 #include "app/window_fonts.h"
@@ -99,6 +100,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     installViews();
     selectedViews = std::make_unique<SelectedViewsForm>(*this, readout);
     selectedViews->markThresholdsSet = [this] { levels.markThresholdsSet(); };
+    stepEditors = std::make_unique<StepEditorForm>(*this);
     installRunControl();
     replayController = std::make_unique<ReplayControllerForm>(*this);
 }

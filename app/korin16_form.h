@@ -43,6 +43,7 @@ class SelectedViewsForm;
 class ReplayControllerForm;
 class ReplayPanel;
 class RunToolBar;
+class StepEditorForm;
 class StepTab;
 class TimeLineFrame;
 
@@ -59,6 +60,7 @@ struct WindowHooks {
     std::function<void()> initialSettingLastOneMemory;  // saved settings: once, at the first paint
     std::function<void()> Korin16Form_FormClosed;       // end any run, offer to save the settings
     std::function<void()> drawStimViews;                // stimulus time line: redraw in SizeChangeDraw
+    std::function<void()> afterGating;                  // step editor: unticked steps stay disabled
 };
 
 class Korin16Form : public QMainWindow {
@@ -215,6 +217,8 @@ public:
     std::unique_ptr<ReplayControllerForm> replayController;
     // The selected-channel plots, their readout, drags and copy commands.
     std::unique_ptr<SelectedViewsForm> selectedViews;
+    // The stimulation tabs' editors and the stimulus time line.
+    std::unique_ptr<StepEditorForm> stepEditors;
 
     // --- Panels ---
     QWidget* panelBase;

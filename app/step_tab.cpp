@@ -138,11 +138,11 @@ StepTab::StepTab(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     for (int i = 0; i < kElectrodes; ++i) {
         auto* b = button(electrodePrefix + QString::number(i + 1), QString::number(i + 1), this);
         b->setFixedSize(kElectrodeButtonWidth, kElectrodeButtonHeight);
-        // Electrodes show white when free and red when routed to the shown output.
-        b->setStyleSheet(QStringLiteral("background-color: white; border: 1px solid rgb(90, 90, 90);"));
         electrodes->addWidget(b, i / kElectrodeColumns, i % kElectrodeColumns);
         electrodeButtons[static_cast<std::size_t>(i)] = b;
     }
+
+    paintElectrodes(-1);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(6, 6, 6, 6);
@@ -162,4 +162,23 @@ std::array<QWidget*, 14> StepTab::gatedControls() const {
     return {CheckStepEnable, comboBoxUnit, comboBoxPulse, textBoxDurationTrain, textBoxIntensity,
             textBoxPre, textBoxPost, textBoxUnits, buttonAddStep, buttonDeleteStep,
             textBoxAutoIncrement, buttonInAllUnits, buttonbyrep, buttonRepeatAll};
+}
+
+std::vector<QWidget*> StepTab::stepControls() const {
+    if (kind_ == Kind::Manual) return {};
+    std::vector<QWidget*> controls = {comboStepF,  comboBoxUnit,  comboBoxPulse,  textBoxDurationTrain,
+                                      textBoxIntensity, textBoxPre, textBoxPost, textBoxUnits, buttonAddStep,
+                                      buttonDeleteStep, textBoxAutoIncrement, buttonInAllUnits, buttonbyrep,
+                                      buttonRepeatAll};
+    controls.insert(controls.end(), electrodeButtons.begin(), electrodeButtons.end());
+    return controls;
+}
+
+void StepTab::paintElectrodes(int red) {
+    // Electrodes show white when free and red when routed to the shown output.
+    static const QString kWhite = QStringLiteral("background-color: white; border: 1px solid rgb(90, 90, 90);");
+    static const QString kRed = QStringLiteral("background-color: rgb(255, 0, 0); border: 1px solid rgb(90, 90, 90);");
+    redElectrode_ = red >= 0 && red < kElectrodes ? red : -1;
+    for (int i = 0; i < kElectrodes; ++i)
+        electrodeButtons[static_cast<std::size_t>(i)]->setStyleSheet(i == redElectrode_ ? kRed : kWhite);
 }

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -44,7 +45,16 @@ public:
     // The controls whole-tab gating switches: the check box first, then the
     // 13 editor controls (tabStep1Enabled / tabStep1EnabledPause). Empty on Manual.
     std::array<QWidget*, 14> gatedControls() const;
+    // What "Enable step" switches: the pulse table, Add, Delete, the
+    // "Stimulator" list, the electrode buttons, the increment box and the
+    // three increment buttons. Empty on Manual.
+    std::vector<QWidget*> stepControls() const;
+
+    // Electrode buttons: all white, the one of index `red` (label − 1) red; −1 for none.
+    void paintElectrodes(int red);
+    int redElectrode() const { return redElectrode_; }
 
 private:
     Kind kind_;
+    int redElectrode_ = -1;
 };

@@ -70,6 +70,12 @@ std::int32_t hitSample(const std::vector<float>& samples, const SampleWindow& wi
 // getF1UnitNumber / getF2UnitNumber: the 1-based pulse of output f under pixel
 // X, as text, "0" for none.
 std::string getUnitNumber(const PulseParameters& program, int f, float X, float xMin, float xMax, float width);
+inline std::string getF1UnitNumber(const PulseParameters& p, float X, float xMin, float xMax, float width) {
+    return getUnitNumber(p, PulseParameters::kS1, X, xMin, xMax, width);
+}
+inline std::string getF2UnitNumber(const PulseParameters& p, float X, float xMin, float xMax, float width) {
+    return getUnitNumber(p, PulseParameters::kS2, X, xMin, xMax, width);
+}
 
 // The axes picture (drawziku).
 struct AxisLabel {

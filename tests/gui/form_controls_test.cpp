@@ -199,8 +199,8 @@ TEST_F(Controls, TimeAndRepeatSelectorsAlsoTakeTypedValues) {
 TEST_F(Controls, StimulationTabsAreStep1Step2AndManual) {
     auto* tabs = control<QTabWidget>("tabControlStep");
     ASSERT_EQ(tabs->count(), 3);
-    EXPECT_EQ(tabs->tabText(0), "Step 1");
-    EXPECT_EQ(tabs->tabText(1), "Step 2");
+    EXPECT_EQ(tabs->tabText(0), "#Step 1#");  // steps start unticked
+    EXPECT_EQ(tabs->tabText(1), "#Step 2#");
     EXPECT_EQ(tabs->tabText(2), "Manual");
 }
 

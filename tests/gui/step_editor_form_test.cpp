@@ -1,0 +1,154 @@
+// The stimulation tabs and the stimulus time line as the user meets them.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app/acquisition_panel.h"
+#include "app/step_editor_form.h"
+#include "app/step_tab.h"
+#include "app/view_frames.h"
+#include "display/gl/stim_timeline_view.h"
+#include "tests/gui/gui_test_support.h"
+
+namespace {
+
+struct PixelCounts {
+    int red = 0;
+    int dark = 0;
+};
+
+// Red and dark pixels of a panel, over the columns [fromX, toX).
+PixelCounts countPixels(StimTimelineView* view, int fromX = 0, int toX = 1 << 20) {
+    const QImage image = view->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+    PixelCounts n;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = std::max(0, fromX); x < std::min(image.width(), toX); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 200 && c.green() < 60 && c.blue() < 60) ++n.red;
+            if (c.red() < 60 && c.green() < 60 && c.blue() < 60) ++n.dark;
+        }
+    return n;
+}
+
+class StepEditorWindow : public ShownForm {
+protected:
+    void SetUp() override {
+        ShownForm::SetUp();
+        tab = form->stepTab(0);
+        tab->CheckStepEnable->setChecked(true);
+        settle();
+    }
+    void addPulses(const char* units) {
+        tab->textBoxUnits->setText(units);
+        tab->buttonAddStep->click();
+        settle();
+    }
+    StepTab* tab = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ShownForm, UntickedStepsStartDisabledWithHashTitles) {
+    auto* tabs = form->panelAcquisitionNew->tabControlStep;
+    EXPECT_EQ(tabs->tabText(0), "#Step 1#");
+    EXPECT_EQ(tabs->tabText(1), "#Step 2#");
+    StepTab* step1 = form->stepTab(0);
+    EXPECT_TRUE(step1->CheckStepEnable->isEnabled());
+    for (QWidget* w : {static_cast<QWidget*>(step1->buttonAddStep), static_cast<QWidget*>(step1->comboStepF),
+                       static_cast<QWidget*>(step1->electrodeButtons[4])})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    step1->CheckStepEnable->setChecked(true);
+    EXPECT_EQ(tabs->tabText(0), "Step 1");
+    EXPECT_TRUE(step1->buttonAddStep->isEnabled());
+    form->StopTyuuDisable();  // the stopped state leaves an unticked Step 2 disabled
+    EXPECT_FALSE(form->stepTab(1)->buttonAddStep->isEnabled());
+    EXPECT_TRUE(step1->buttonAddStep->isEnabled());
+}
+
+TEST_F(StepEditorWindow, ElectrodeFiveRoutesS1OfStep1AndASecondClickClearsIt) {
+    tab->electrodeButtons[4]->click();
+    EXPECT_EQ(form->Step1PP.S1Ch, 4);
+    EXPECT_EQ(tab->redElectrode(), 4);
+    EXPECT_TRUE(tab->electrodeButtons[4]->styleSheet().contains("255, 0, 0"));
+    tab->electrodeButtons[4]->click();
+    EXPECT_EQ(form->Step1PP.S1Ch, -1);
+    EXPECT_EQ(tab->redElectrode(), -1);
+    EXPECT_EQ(form->Step1PP.S2Ch, -1);
+}
+
+TEST_F(StepEditorWindow, AddingThreePulsesFillsPulseNumberAndScalesTheTimeLine) {
+    addPulses("3");
+    EXPECT_EQ(tab->comboBoxUnit->count(), 3);
+    EXPECT_EQ(tab->comboBoxUnit->currentText(), "3");
+    TimeLineFrame* line = form->panelTimeLineDodai;
+    EXPECT_EQ(line->textBoxTimeLineXMax->text(), "0.30000");
+    EXPECT_EQ(line->textBoxStimF1Ymax->text(), "11.00");
+    EXPECT_EQ(line->textBoxStimF1Ymin->text(), "-11.00");
+    EXPECT_TRUE(alerts->informed.isEmpty());
+}
+
+TEST_F(StepEditorWindow, AnUnappliedDurationIsDiscardedOnTheNextClickIntoAField) {
+    addPulses("1");
+    tab->textBoxDurationTrain->setText("5");
+    pressInto(tab->textBoxIntensity);
+    EXPECT_EQ(tab->textBoxDurationTrain->text(), "0.1");
+}
+
+TEST_F(StepEditorWindow, EnterWithIntensity150ShowsAndAppliesTheClamp) {
+    addPulses("1");
+    tab->textBoxIntensity->setText("150");
+    QMetaObject::invokeMethod(tab->textBoxIntensity, "returnPressed");
+    EXPECT_EQ(tab->textBoxIntensity->text(), "100");
+    EXPECT_EQ(form->Step1PP.PulseAmplitudeAry[0], 100.0f);
+}
+
+TEST_F(StepEditorWindow, RefusedAddShowsTheMessageAndAddsNothing) {
+    tab->textBoxPre->setText("-1");
+    addPulses("1");
+    EXPECT_EQ(alerts->informed, QStringList{"Duration, Pre and Post must be 0 ms or more."});
+    EXPECT_EQ(form->Step1PP.S1ChAddNum, 0);
+    EXPECT_EQ(tab->comboBoxUnit->currentText(), "0");
+}
+
+TEST_F(StepEditorWindow, EmptyListsShowOnlyTheBandAndPulseTwoOnS1IsRedOnlyUpstairs) {
+    StepEditorForm* editors = form->stepEditors.get();
+    ASSERT_TRUE(waitFor([&] { return editors->viewF1()->isValid() && editors->viewF2()->isValid(); }));
+    editors->SizeChangeDraw();
+    EXPECT_EQ(countPixels(editors->viewF1()).dark, 0);
+    EXPECT_EQ(countPixels(editors->viewF2()).dark, 0);
+
+    addPulses("3");
+    tab->comboStepF->setCurrentIndex(1);  // one S2 pulse, drawn black
+    addPulses("1");
+    tab->comboStepF->setCurrentIndex(0);
+    tab->comboBoxUnit->setCurrentIndex(1);  // pulse 2 of S1
+    settle();
+    const int w = editors->viewF1()->width();
+    const PixelCounts before = countPixels(editors->viewF1(), 0, w / 3 - 2);
+    const PixelCounts inside = countPixels(editors->viewF1(), w / 3 + 2, 2 * w / 3 - 2);
+    const PixelCounts lower = countPixels(editors->viewF2());
+    EXPECT_GT(inside.red, 0);
+    EXPECT_EQ(before.red, 0);
+    EXPECT_GT(before.dark, 0);
+    EXPECT_EQ(lower.red, 0);
+    EXPECT_GT(lower.dark, 0);
+}
+
+TEST_F(StepEditorWindow, ClickBelowTheS2PanelsLeftEndOpensTheXMinimumField) {
+    TimeLineFrame* line = form->panelTimeLineDodai;
+    const QRect s2 = line->panelStimF2->geometry();
+    QLabel* picture = line->pictureBoxTimeLine;
+    const QPointF at = QPointF(s2.left() + 1, s2.top() + s2.height() + 10) - QPointF(picture->pos());
+    QMouseEvent press(QEvent::MouseButtonPress, at, picture->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(picture, &press);
+    EXPECT_TRUE(line->textBoxTimeLineXMin->isVisible());
+    EXPECT_FALSE(line->textBoxTimeLineXMax->isVisible());
+    line->textBoxTimeLineXMin->setText("0.05");
+    QMetaObject::invokeMethod(line->textBoxTimeLineXMin, "returnPressed");
+    EXPECT_FALSE(line->textBoxTimeLineXMin->isVisible());
+}
