@@ -212,7 +212,8 @@ void SelectedViewsForm::drawAnalysis(const SelectedSnapshot& data) {
         const auto yMin = korin::parseDouble(text(f->textBoxFreqYMin));
         const auto yMax = korin::parseDouble(text(f->textBoxFreqYMax));
         if (!yMin || !yMax) {
-            std::printf("Input string was not in a correct format.\n");
+            std::printf("EP view: the Y limits \"%s\" and \"%s\" are not numbers\n", text(f->textBoxFreqYMin).c_str(),
+                        text(f->textBoxFreqYMax).c_str());
             return;
         }
         range.yMin = *yMin;
