@@ -15,6 +15,7 @@
 #include "acquisition/number_text.h"
 #include "stimulation/stimulus_controller.h"
 #include "tools/cli_commands.h"
+#include "tools/cli_protocol.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ int recordUsage() {
                  "                          [--input-range 2000|10000] [--highpass VALUE|None]\n"
                  "                          [--lowpass VALUE|None] [--text ADDED_TEXT] [--seed N] [--realtime]\n"
                  "                          [--force]   (record even when the output folder looks too full)\n");
+    std::fputs(protocolUsage(), stderr);
     return 2;
 }
 
@@ -45,8 +47,14 @@ int cliRecord(int argc, char** argv) {
     std::uint64_t seed = 1;
     bool realTime = false;
     bool force = false;
+    CliProtocol protocol;
     window.texts[RunText::Repeat] = "1";
     for (int i = 0; i < argc; ++i) {
+        if (const int used = takeProtocolOption(argc - i, argv + i, protocol); used != 0) {
+            if (used < 0) return 2;
+            i += used - 1;
+            continue;
+        }
         std::string option = argv[i];
         if (option == "--realtime") {
             realTime = true;
@@ -98,6 +106,10 @@ int cliRecord(int argc, char** argv) {
     auto acquisition = std::make_unique<AcquisitionNI>(device);
     PulseParameters step1, step2, manual;
     StimulusController stimulus(*acquisition, step1, step2, manual);
+    if (std::string refused = applyProtocol(protocol, step1, time, window); !refused.empty()) {
+        std::fprintf(stderr, "error: %s\n", refused.c_str());
+        return 1;
+    }
     korin::ChannelLevels levels;
     RunControl run(*acquisition, stimulus, window, levels);
 

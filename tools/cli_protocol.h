@@ -1,0 +1,32 @@
+// The stimulation options of `korin16-cli record`: a Step 1 protocol given on
+// the command line, built through the same editor rules as the window's
+// Step 1 tab (the same checks and refusals, the same record-time limit).
+#pragma once
+
+#include <string>
+
+class HeadlessRunWindow;
+class PulseParameters;
+
+struct CliProtocol {
+    int s1Electrode = 0;  // 1–16, 0 for none
+    int s2Electrode = 0;
+    std::string step1S1;  // pulses "TYPE,DURATION,INTENSITY,PRE,POST" separated by ';'
+    std::string step1S2;
+    bool repeatAll = false;
+    bool byRep = false;
+    std::string increment;  // µA per repetition, "" to keep the editor's "1"
+};
+
+// Takes the stimulation option at args[0] (with its value at args[1]) when it
+// is one: returns how many arguments it used, 0 when args[0] is not a
+// stimulation option, −1 (after printing why) when its value is wrong.
+int takeProtocolOption(int count, char** args, CliProtocol& protocol);
+
+// The usage lines of the stimulation options.
+const char* protocolUsage();
+
+// Builds Step 1 of `step1` for a trace of `traceSeconds` and enables the step
+// on `window` when any pulse is given. Returns the editor's refusal, or "".
+std::string applyProtocol(const CliProtocol& protocol, PulseParameters& step1, double traceSeconds,
+                          HeadlessRunWindow& window);
