@@ -7,11 +7,19 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <QToolButton>
+
+#include <cmath>
+#include <filesystem>
+
+#include "acquisition/run_control.h"
+#include "acquisition/sim_device.h"
 #include "app/acquisition_panel.h"
 #include "app/step_editor_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
 #include "display/gl/stim_timeline_view.h"
+#include "files/file_reader.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {
@@ -151,4 +159,40 @@ TEST_F(StepEditorWindow, ClickBelowTheS2PanelsLeftEndOpensTheXMinimumField) {
     line->textBoxTimeLineXMin->setText("0.05");
     QMetaObject::invokeMethod(line->textBoxTimeLineXMin, "returnPressed");
     EXPECT_FALSE(line->textBoxTimeLineXMin->isVisible());
+}
+
+TEST(StimulatedRunInWindow, PulseOnElectrodeFiveIsRecordedNearFiveOnly) {
+    const auto folder = std::filesystem::temp_directory_path() / "korin16-window-stimulated";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    SimulatedDevice::Options options;
+    options.realTime = false;
+    Korin16Form form(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
+    auto alerts = std::make_shared<RecordingAlertSink>();
+    form.setAlertSink(alerts);
+    form.show();
+    settle();
+    StepTab* tab = form.stepTab(0);
+    tab->CheckStepEnable->setChecked(true);
+    tab->electrodeButtons[4]->click();
+    tab->buttonAddStep->click();  // the default pulse: -10 uA, 0.1 ms, then 99.9 ms
+    form.panelAcquisitionNew->comboBoxMin->setEditText("0");
+    form.panelAcquisitionNew->comboBoxSec->setEditText("1");
+    form.findChild<QLineEdit*>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    form.findChild<QToolButton*>("toolStripButtonRec")->click();
+    ASSERT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+
+    FileReader reader;
+    ASSERT_TRUE(reader.open(form.runControl->dataFilePath())) << reader.errorText();
+    ASSERT_TRUE(reader.read());
+    reader.syokika();
+    ASSERT_TRUE(reader.readData());
+    double near = 0, far = 0;
+    for (int k = 0; k < 200; ++k) {  // the first 10 ms
+        near = std::max(near, std::fabs(reader.aryData[16 * k + 4]));
+        far = std::max(far, std::fabs(reader.aryData[16 * k + 15]));
+    }
+    EXPECT_GT(near, 10 * far) << near << " mV on electrode 5, " << far << " mV on electrode 16";
+    form.close();
+    std::filesystem::remove_all(folder);
 }
