@@ -37,6 +37,14 @@ std::string text(const QLineEdit* box) { return box->text().toStdString(); }
 QString qtext(const std::string& s) { return QString::fromStdString(s); }
 QString numberText(double v) { return qtext(korin::defaultNumberText(v)); }
 
+// An empty plot has no titles or ticks: its canvas is plain white.
+void clearCanvas(QLabel* canvas) {
+    if (canvas->width() <= 0 || canvas->height() <= 0) return;
+    QPixmap pixmap(canvas->size());
+    pixmap.fill(Qt::white);
+    canvas->setPixmap(pixmap);
+}
+
 PlotKind kindOf(AnalysisMode m) {
     switch (m) {
     case AnalysisMode::Spike: return PlotKind::Spike;
@@ -156,7 +164,7 @@ void SelectedViewsForm::DrawSelectChWaku() {
         form_.reader->selectch = korin::parseInt32(form_.SelectOneCh.toStdString()).value_or(0);
     buildEmptyPlotFrame(rawView_->drawList(), form_.colors, rawView_->width(), rawView_->height());
     rawView_->present();
-    paintCanvas(f->pictureBoxRawDataUp, f, PlotKind::Raw, rawRange(), {form_.RawUpYUnit == "mV", false});
+    clearCanvas(f->pictureBoxRawDataUp);
 }
 
 void SelectedViewsForm::redrawRaw() {
@@ -242,8 +250,7 @@ void SelectedViewsForm::DrawSelectFreqChWaku() {
         form_.reader->selectch = korin::parseInt32(form_.SelectOneCh.toStdString()).value_or(0);
     buildEmptyPlotFrame(freqView_->drawList(), form_.colors, freqView_->width(), freqView_->height());
     freqView_->present();
-    paintCanvas(f->pictureBoxFreq, f, kindOf(static_cast<AnalysisMode>(form_.Mode)), freqRange(),
-                {form_.EpYUnit == "mV", form_.EpXUnit == "min"});
+    clearCanvas(f->pictureBoxFreq);
 }
 
 void SelectedViewsForm::redrawAnalysis() {

@@ -258,9 +258,10 @@ TEST_F(SpikeDragTest, DragSetsOneThresholdOnAllChannelsAndTheNextBlockDetectsWit
     SelectedViewsForm* views = form->selectedViews.get();
     const int h = views->rawView()->height();
     views->panelRawDataUp_MouseDown();
-    views->panelRawDataUp_MouseMove(20, h * 130 / 200);  // -30 uV
-    const float expected = (100.0f - 130.0f * 200.0f / 200.0f) / 1000.0f;
-    for (int c = 0; c < 16; ++c) EXPECT_NEAR(form->yMThreshAry[c], expected, 2e-4f) << c;
+    const int y = h * 130 / 200;  // about -30 uV
+    views->panelRawDataUp_MouseMove(20, y);
+    const double expected = (100.0 - y * 200.0 / h) / 1000.0;  // mV
+    for (int c = 0; c < 16; ++c) EXPECT_NEAR(form->yMThreshAry[c], expected, 1e-6) << c;
     EXPECT_TRUE(form->levels.thresholdsSet);
 
     acq.first = 1;
