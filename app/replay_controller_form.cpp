@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "acquisition/acquisition_ni.h"
 #include "app/acquisition_panel.h"
 #include "app/korin16_form.h"
 #include "app/panel_widgets.h"
@@ -163,7 +164,11 @@ void ReplayControllerForm::connectButtons() {
         };
     };
     for (RunToolBar* bar : form_.runToolBars()) {
-        connect(bar->toolStripButtonPlay, &QToolButton::clicked, this, inReplay(&ReplayControl::toolStripButtonPlay_Click));
+        connect(bar->toolStripButtonPlay, &QToolButton::clicked, this, [this] {
+            if (!form_.ReplayMode) return;
+            form_.acquisition->pldatExportOn = 0;
+            control->toolStripButtonPlay_Click();
+        });
         connect(bar->toolStripButtonRec, &QToolButton::clicked, this, inReplay(&ReplayControl::toolStripButtonRec_Click));
         connect(bar->toolStripButtonPause, &QToolButton::clicked, this,
                 inReplay(&ReplayControl::toolStripButtonPause_Click));

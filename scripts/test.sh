@@ -30,7 +30,7 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DKORIN16_GUI=OFF -DKORIN16_BE
   -DCMAKE_CXX_FLAGS="-fsanitize=thread -fno-omit-frame-pointer" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread"
 cmake --build build-tsan -j"$(nproc)" --target korin16_engine_tests
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 \
-   ./korin16_engine_tests --gtest_filter='Stim*:Pulse*:Step*:RunFixture*:SimDevice*:SimulatedDevice*')
+   ./korin16_engine_tests --gtest_filter='Stim*:Pulse*:Step*:RunFixture*:SimDevice*:SimulatedDevice*:ReplayControl*')
 
 echo "== Engine tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKORIN16_GUI=OFF -DKORIN16_BENCH=OFF -DKORIN16_SANITIZE=ON
