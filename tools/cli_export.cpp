@@ -92,7 +92,7 @@ int cliExport(int argc, char** argv) {
     }
     if ((format != "short" && format != "csv") || out.empty()) return exportUsage();
     const std::size_t cut = out.find_last_of('/');
-    const std::string folder = cut == std::string::npos ? "." : (cut == 0 ? "" : out.substr(0, cut));
+    const std::string folder = cut == std::string::npos ? "." : (cut == 0 ? "/" : out.substr(0, cut));
     const std::string name = cut == std::string::npos ? out : out.substr(cut + 1);
     if (name.empty()) return fail("--out needs a file name after the folder: " + out);
 

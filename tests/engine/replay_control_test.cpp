@@ -2,6 +2,7 @@
 // sample window, the speeds, pause, stop, single steps and the progress texts.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "acquisition/alert_messages.h"
@@ -73,6 +74,25 @@ TEST_F(ReplayControlTest, ToAt750MsCutsTheSecondBlockOfATraceAtSample5000) {
     EXPECT_EQ(blocksRead, (std::vector<int>{0, 1}));
     EXPECT_EQ(replay.reader()->OwariPoint, 5000);
     EXPECT_EQ(replay.reader()->DrawChartMaxIndex, 15000);
+}
+
+TEST_F(ReplayControlTest, InTraceTimeAgreesWithTheRuleTraceByTrace) {
+    open(4, 1500);  // 3 blocks per trace
+    struct Case {
+        int traceFrom, traceTo, msFrom, msTo;
+    };
+    for (const Case& c : {Case{1, 4, 0, 1500}, Case{2, 3, 0, 500}, Case{1, 4, 600, 1000}, Case{3, 3, 499, 501},
+                          Case{1, 2, 0, 2000}, Case{2, 4, 1000, 1500}, Case{4, 1, 0, 1500}}) {
+        range(std::to_string(c.traceFrom).c_str(), std::to_string(c.traceTo).c_str(),
+              std::to_string(c.msFrom).c_str(), std::to_string(c.msTo).c_str());
+        const int F = c.msFrom / 500, E = (c.msTo + 499) / 500;
+        for (int n = 0; n < 14; ++n) {
+            bool inRange = false;
+            for (int t = c.traceFrom; t <= c.traceTo; ++t) inRange |= (t - 1) * 3 + F <= n && n < (t - 1) * 3 + E;
+            EXPECT_EQ(replay.inTraceTime(n), inRange) << "block " << n << " of traces " << c.traceFrom << "-"
+                                                      << c.traceTo << ", " << c.msFrom << "-" << c.msTo << " ms";
+        }
+    }
 }
 
 TEST_F(ReplayControlTest, SpeedTextsGiveTheirDelays) {
