@@ -383,6 +383,7 @@ std::string ReplayControl::exportPath() const {
 
 void ReplayControl::readData() {
     FileReader& fr = *reader();
+    blockRead_ = false;
     if (!rangeIntoReader()) {
         rangeFailed_ = true;
         return;
@@ -400,7 +401,8 @@ void ReplayControl::readData() {
         }
         if (inTraceTime(fr.NowBlock)) {
             setSampleWindow();
-            if (!fr.readData()) readFailed_ = true;
+            blockRead_ = fr.readData();
+            readFailed_ = !blockRead_;
             return;
         }
         ++fr.NowBlock;
@@ -442,6 +444,7 @@ void ReplayControl::LoadData() {
             while (!fr.isLastBlockReplay() && PlayTyuu) {
                 readData();
                 if (readFailed_ || rangeFailed_) break;
+                if (!blockRead_) continue;  // the rest of the range lay outside its times
                 if (exportOn && fr.exportFailed()) {
                     writeFailed = true;
                     break;

@@ -130,6 +130,7 @@ private:
     bool inLoop_ = false;
     bool readFailed_ = false;   // a block of the file could not be read
     bool rangeFailed_ = false;  // a range text is not a whole number
+    bool blockRead_ = false;    // the last readData read a block
 
     std::thread threadDelay;
     std::mutex delayMutex_;
