@@ -170,8 +170,7 @@ void StepEditorForm::buttonAddStep_Click(int step) {
         seconds += korin::parseDouble(combo->currentText().toStdString()).value_or(0.0) * scale;
     editor(step).setTraceSeconds(seconds);
     const stim::EditResult result = editor(step).add();
-    showControls(step);
-    apply(step, result);
+    showEdit(step, result);
 }
 
 void StepEditorForm::textBoxTrain_KeyDown(int step, QWidget* field) {
@@ -180,22 +179,19 @@ void StepEditorForm::textBoxTrain_KeyDown(int step, QWidget* field) {
     field->setPalette(palette);
     readControls(step);
     const stim::EditResult result = editor(step).enter();
-    showControls(step);
-    apply(step, result);
+    showEdit(step, result);
 }
 
 void StepEditorForm::buttonDeleteStep_Click(int step) {
     readControls(step);
     const stim::EditResult result = editor(step).deleteSyori();
-    showControls(step);
-    apply(step, result);
+    showEdit(step, result);
 }
 
 void StepEditorForm::buttonInAllUnits_Click(int step) {
     readControls(step);
     const stim::EditResult result = editor(step).setPulseAllUnitsIncrement();
-    showControls(step);
-    apply(step, result);
+    showEdit(step, result);
 }
 
 void StepEditorForm::buttonbyrep_Click(int step) {
@@ -230,8 +226,7 @@ void StepEditorForm::comboStepF_SelectedIndexChanged(int step) {
     if (syncing_) return;
     readControls(step);
     const stim::EditResult result = editor(step).selectOutput(editor(step).tab.output);
-    showControls(step);
-    apply(step, result);
+    showEdit(step, result);
 }
 
 void StepEditorForm::buttonChstep_Click(int step, int label) {
@@ -450,8 +445,7 @@ void StepEditorForm::panelStimF1_Click(int x) {
     stim::EditResult result;
     if (editor(step).tab.output != kS1) result = editor(step).selectOutput(kS1);
     if (unit != "0") editor(step).selectUnit(std::stoi(unit));
-    showControls(step);
-    apply(step, result);
+    showEdit(step, result);
     drawStimF1();
     drawStimF2();
 }
@@ -466,8 +460,7 @@ void StepEditorForm::panelStimF2_Click(int x) {
         stim::EditResult result;
         if (editor(step).tab.output != kS2) result = editor(step).selectOutput(kS2);
         editor(step).selectUnit(std::stoi(unit));
-        showControls(step);
-        apply(step, result);
+        showEdit(step, result);
     }
     drawStimF1();
     drawStimF2();

@@ -22,6 +22,12 @@ int unitNumber(const std::string& text) {
     return v ? static_cast<int>(*v) : 0;
 }
 
+EditResult refused(std::string alert) {
+    EditResult r;
+    r.alert = std::move(alert);
+    return r;
+}
+
 std::string xMaxText(const PulseParameters& p, int decimals) {
     return korin::formatFixed(getTimeLineXMax(p) * kSecondsPerSample, decimals);
 }
@@ -71,24 +77,24 @@ std::string StepEditor::lengthProblem(std::int64_t samples, std::size_t pulses) 
 }
 
 EditResult StepEditor::add() {
-    if (!checkInput()) return {.alert = korin::alerts::kNumericalValue};
+    if (!checkInput()) return refused(korin::alerts::kNumericalValue);
     return setStepF(tab.output, tab.fields, std::to_string(tab.selectedUnit), tab.units);
 }
 
 EditResult StepEditor::setStepF(int f, const PulseConfigs& pulse, const std::string& unitText,
                                 const std::string& countText) {
-    if (std::string problem = pulseProblem(pulse); !problem.empty()) return {.alert = problem};
+    if (std::string problem = pulseProblem(pulse); !problem.empty()) return refused(problem);
     const auto count = parseFloat32(countText);
-    if (!count || *count < 1 || *count != std::floor(*count)) return {.alert = korin::alerts::kUnitsNotWhole};
+    if (!count || *count < 1 || *count != std::floor(*count)) return refused(korin::alerts::kUnitsNotWhole);
     const auto& old = program_.pulses(f);
     const double n = *count;
-    if (n > kMaxSamplesPerOutput) return {.alert = korin::alerts::kPatternTooLong};
+    if (n > kMaxSamplesPerOutput) return refused(korin::alerts::kPatternTooLong);
     const auto copies = static_cast<std::size_t>(n);
 
     const std::int64_t total = listSamples(old) + static_cast<std::int64_t>(copies) * shapeOf(pulse).total();
     if (!manual() && static_cast<double>(total) * kSecondsPerSample > traceSeconds_)
-        return {.alert = korin::alerts::kPatternLongerThanTrace};
-    if (std::string problem = lengthProblem(total, old.size() + copies); !problem.empty()) return {.alert = problem};
+        return refused(korin::alerts::kPatternLongerThanTrace);
+    if (std::string problem = lengthProblem(total, old.size() + copies); !problem.empty()) return refused(problem);
 
     const int k = std::clamp(unitNumber(unitText), 0, static_cast<int>(old.size()));
     std::vector<PulseConfigs> list;
@@ -103,7 +109,7 @@ EditResult StepEditor::setStepF(int f, const PulseConfigs& pulse, const std::str
 }
 
 EditResult StepEditor::enter() {
-    if (!checkInput()) return {.alert = korin::alerts::kNumericalValue};
+    if (!checkInput()) return refused(korin::alerts::kNumericalValue);
     return setPulseModify();
 }
 
@@ -111,11 +117,11 @@ EditResult StepEditor::setPulseModify() {
     const int k = tab.selectedUnit;
     const int f = tab.output;
     if (k < 1 || k > program_.pulseCount(f)) return {};
-    if (std::string problem = pulseProblem(tab.fields); !problem.empty()) return {.alert = problem};
+    if (std::string problem = pulseProblem(tab.fields); !problem.empty()) return refused(problem);
     std::vector<PulseConfigs> list = program_.pulses(f);
     list[static_cast<std::size_t>(k - 1)] = tab.fields;
     if (std::string problem = lengthProblem(listSamples(list), list.size()); !problem.empty())
-        return {.alert = problem};
+        return refused(problem);
     EditResult result = rebuilt(f, std::move(list), {});
     result.timeLineXMax = xMaxText(program_, 5);
     return result;
