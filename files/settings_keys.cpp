@@ -139,15 +139,15 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string limitText(std::string_view text, double fallback) {
-    const auto v = parseDouble(text);
-    return defaultNumberText(v ? *v : fallback);
-}
-
 }  // namespace
 
 const std::array<SettingKeyInfo, kSettingKeyCount>& settingKeys() { return kKeys; }
 const SettingKeyInfo& keyInfo(SettingKey key) { return kKeys[index(key)]; }
+
+std::string limitBoxText(SettingKey key, std::string_view text) {
+    const auto v = parseDouble(text);
+    return defaultNumberText(v ? *v : keyInfo(key).fallback);
+}
 
 SettingKey editorKey(StepEditor editor, EditorBox box) {
     constexpr std::size_t kBoxes = 8;
@@ -231,7 +231,7 @@ void SettingsValues::set(SettingKey key, std::string_view windowText) {
     const SettingKeyInfo& info = keyInfo(key);
     std::string& out = text[index(key)];
     if (info.rule == R::LimitBox) {
-        out = limitText(windowText, info.fallback);
+        out = limitBoxText(key, windowText);
         return;
     }
     std::string applied, why;

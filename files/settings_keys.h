@@ -108,6 +108,12 @@ struct SettingsValues {
     void setColour(ViewColour colour, Rgb value);
 };
 
+// A limit box's text (RawYMax, RawYMin, FreqYMax, FreqYMin) as the window
+// stores and re-shows it: the number in its plain form, or the key's fallback
+// (0.5, -0.5, 10, 0) when the text is not a number. The one definition of the
+// getDoubleChecktextBox… rule.
+std::string limitBoxText(SettingKey key, std::string_view text);
+
 // The rules of the key applied to a stored text: true with `applied` set, or
 // false when the entry is skipped (its default kept) with the reason in `why`.
 bool appliedValue(SettingKey key, std::string_view stored, std::string* applied, std::string* why);

@@ -1,25 +1,26 @@
 #include "app/logic/input_sanitising.h"
 
 #include "acquisition/number_text.h"
+#include "files/settings_keys.h"
 
 namespace korin {
-namespace {
-
-std::string numberTextOr(std::string_view text, std::string_view fallback) {
-    if (auto value = parseDouble(text)) return defaultNumberText(*value);
-    return std::string(fallback);
-}
-
-}  // namespace
 
 float checkText(std::string_view text) { return parseSingle(text).value_or(0.0f); }
 
 double getDoubleParse(std::string_view text) { return parseDouble(text).value_or(0.0); }
 
-std::string getDoubleChecktextBoxRawYMax(std::string_view text) { return numberTextOr(text, "0.5"); }
-std::string getDoubleChecktextBoxRawYMin(std::string_view text) { return numberTextOr(text, "-0.5"); }
-std::string getDoubleChecktextBoxFreqYMax(std::string_view text) { return numberTextOr(text, "10"); }
-std::string getDoubleChecktextBoxFreqYMin(std::string_view text) { return numberTextOr(text, "0"); }
+std::string getDoubleChecktextBoxRawYMax(std::string_view text) {
+    return limitBoxText(SettingKey::RawYMax, text);
+}
+std::string getDoubleChecktextBoxRawYMin(std::string_view text) {
+    return limitBoxText(SettingKey::RawYMin, text);
+}
+std::string getDoubleChecktextBoxFreqYMax(std::string_view text) {
+    return limitBoxText(SettingKey::FreqYMax, text);
+}
+std::string getDoubleChecktextBoxFreqYMin(std::string_view text) {
+    return limitBoxText(SettingKey::FreqYMin, text);
+}
 
 std::string getIntChecktextDelay(std::string_view text) {
     if (auto value = parseInt32(text)) return std::to_string(*value);

@@ -14,7 +14,8 @@ float checkText(std::string_view text);
 double getDoubleParse(std::string_view text);
 
 // Axis limits of the selected-channel views, parsed and written back in the
-// plain number form, or the limit's fallback when the text is not a number.
+// plain number form, or the limit's fallback when the text is not a number
+// (the settings store's rule for the same boxes, limitBoxText).
 std::string getDoubleChecktextBoxRawYMax(std::string_view text);   // fallback "0.5"
 std::string getDoubleChecktextBoxRawYMin(std::string_view text);   // fallback "-0.5"
 std::string getDoubleChecktextBoxFreqYMax(std::string_view text);  // fallback "10"
