@@ -41,6 +41,12 @@ AcquisitionNI::AcquisitionNI(std::shared_ptr<Driver> driver)
     epKeikaTime = epKeikaTimeStorage_.get();
 }
 
+bool AcquisitionNI::setDriver(std::shared_ptr<Driver> driver) {
+    if (!driver || taskHandle1 != nullptr || taskHandleAnalog1.load() != nullptr) return false;
+    driver_ = std::move(driver);
+    return true;
+}
+
 AcquisitionNI::~AcquisitionNI() {
     // Release device tasks a crashed-out run may have left behind.
     if (taskHandle1 != nullptr) {

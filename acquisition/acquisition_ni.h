@@ -45,6 +45,10 @@ public:
     AcquisitionNI& operator=(const AcquisitionNI&) = delete;
 
     daqmx::Driver& driver() { return *driver_; }
+    const std::shared_ptr<daqmx::Driver>& sharedDriver() const { return driver_; }
+    // Another device for the next run: refused (false, nothing changed) while
+    // an input or output task is open.
+    bool setDriver(std::shared_ptr<daqmx::Driver> driver);
 
     // --- Input task (0 = success, 1 = failure) ---
     void setInputRange(double inputrange);

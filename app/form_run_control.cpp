@@ -32,10 +32,14 @@ void Korin16Form::installRunControl() {
     // Play and Record serve replay in replay mode; that side is not the run's.
     for (RunToolBar* bar : runToolBars()) {
         connect(bar->toolStripButtonPlay, &QToolButton::clicked, this, [this] {
-            if (!ReplayMode) runControl->toolStripButtonPlay_Click();
+            if (ReplayMode) return;
+            if (!runControl->runActive() && hooks.beforeRunSetUp) hooks.beforeRunSetUp();
+            runControl->toolStripButtonPlay_Click();
         });
         connect(bar->toolStripButtonRec, &QToolButton::clicked, this, [this] {
-            if (!ReplayMode) runControl->toolStripButtonRec_Click();
+            if (ReplayMode) return;
+            if (!runControl->runActive() && hooks.beforeRunSetUp) hooks.beforeRunSetUp();
+            runControl->toolStripButtonRec_Click();
         });
         connect(bar->toolStripButtonPause, &QToolButton::clicked, this, [this] {
             if (!ReplayMode) runControl->toolStripButtonPause_Click();

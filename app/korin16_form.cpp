@@ -20,6 +20,9 @@
 #include "stimulation/stimulus_controller.h"
 #include "files/file_reader.h"
 #include "app/acquisition_panel.h"
+#include "app/device_choice_form.h"
+#include "app/easy_settings_form.h"
+#include "app/settings_form.h"
 #include "app/logic/input_sanitising.h"
 #include "acquisition/number_text.h"
 #include "app/logic/startup_defaults.h"
@@ -101,6 +104,9 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     selectedViews = std::make_unique<SelectedViewsForm>(*this, readout);
     selectedViews->markThresholdsSet = [this] { levels.markThresholdsSet(); };
     stepEditors = std::make_unique<StepEditorForm>(*this);
+    deviceChoice = std::make_unique<DeviceChoiceForm>(*this, deviceDescription);
+    settingsForm = std::make_unique<SettingsForm>(*this);
+    easySettings = std::make_unique<EasySettingsForm>(*this);
     installRunControl();
     replayController = std::make_unique<ReplayControllerForm>(*this);
 }

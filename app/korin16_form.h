@@ -41,6 +41,9 @@ class RawDataFrame;
 class RawDataUpFrame;
 class SelectedViewsForm;
 class ReplayControllerForm;
+class DeviceChoiceForm;
+class EasySettingsForm;
+class SettingsForm;
 class ReplayPanel;
 class RunToolBar;
 class StepEditorForm;
@@ -61,6 +64,7 @@ struct WindowHooks {
     std::function<void()> Korin16Form_FormClosed;       // end any run, offer to save the settings
     std::function<void()> drawStimViews;                // stimulus time line: redraw in SizeChangeDraw
     std::function<void()> afterGating;                  // step editor: unticked steps stay disabled
+    std::function<void()> beforeRunSetUp;               // device choice: a changed device opens here
 };
 
 class Korin16Form : public QMainWindow {
@@ -219,6 +223,10 @@ public:
     std::unique_ptr<SelectedViewsForm> selectedViews;
     // The stimulation tabs' editors and the stimulus time line.
     std::unique_ptr<StepEditorForm> stepEditors;
+    // The remembered settings, the "EASY SETTINGS" presets and the device choice.
+    std::unique_ptr<SettingsForm> settingsForm;
+    std::unique_ptr<EasySettingsForm> easySettings;
+    std::unique_ptr<DeviceChoiceForm> deviceChoice;
 
     // --- Panels ---
     QWidget* panelBase;
@@ -241,6 +249,8 @@ public:
     std::array<RunToolBar*, 2> runToolBars() const;
     StepTab* stepTab(int index) const;  // 0 step 1, 1 step 2, 2 manual
     QToolButton* modeButton() const;
+    // The status bar's device indicator: the device in use, marked when simulated.
+    void applyDeviceIndicator(const QString& description, bool simulated);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -259,7 +269,6 @@ private:
     void applyGroup(korin::ControlGroup group, korin::RunState state, korin::GatingContext context);
     void setGroupEnabled(korin::ControlGroup group, bool on);
     void setStepTabEnabled(StepTab* tab, bool on, bool includeCheckBox);
-    void applyDeviceIndicator(const QString& description, bool simulated);
     void wholeNumberFieldChanged(QComboBox* field);
     void inputFieldPressed(QObject* field);
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,9 @@ bool localDisplayReachable(const QByteArray& display) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The windows read and may write their remembered settings: never the user's own.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     // Without a reachable display (a plain ctest run) the window still runs, off screen.
     const QByteArray display = qgetenv("DISPLAY");
     if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && (display.isEmpty() || !localDisplayReachable(display)))
