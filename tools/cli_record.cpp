@@ -16,16 +16,22 @@
 #include "stimulation/stimulus_controller.h"
 #include "tools/cli_commands.h"
 #include "tools/cli_protocol.h"
+#include "tools/cli_record_settings.h"
 
 namespace {
 
 int recordUsage() {
     std::fprintf(stderr,
-                 "usage: korin16-cli record --out DIR [--repeat N] [--time SECONDS] [--interval SECONDS]\n"
+                 "usage: korin16-cli record --out DIR [--settings DIR] [--repeat N] [--time SECONDS]\n"
+                 "                          [--interval SECONDS]\n"
                  "                          [--input-range 2000|10000] [--highpass VALUE|None]\n"
                  "                          [--lowpass VALUE|None] [--text ADDED_TEXT] [--seed N] [--realtime]\n"
                  "                          [--force]   (record even when the output folder looks too full)\n");
     std::fputs(protocolUsage(), stderr);
+    std::fputs("  --settings DIR: the settings store and pulse lists the window saved in DIR (its\n"
+               "          configuration folder); the options given override the stored values, and any\n"
+               "          stimulation option replaces the stored Step 1\n",
+               stderr);
     return 2;
 }
 
@@ -49,6 +55,19 @@ int cliRecord(int argc, char** argv) {
     bool force = false;
     CliProtocol protocol;
     window.texts[RunText::Repeat] = "1";
+    bool noSettingsFolder = false;
+    const std::optional<std::string> settingsDir = settingsOption(argc, argv, &noSettingsFolder);
+    if (noSettingsFolder) return recordUsage();
+    std::optional<korin::LoadedSettings> stored;
+    if (settingsDir) {
+        std::string problem;
+        stored = loadRecordSettings(*settingsDir, window, &problem);
+        if (!stored) {
+            std::fprintf(stderr, "error: %s\n", problem.c_str());
+            return 1;
+        }
+    }
+    bool timeGiven = false, intervalGiven = false;
     for (int i = 0; i < argc; ++i) {
         if (const int used = takeProtocolOption(argc - i, argv + i, protocol); used != 0) {
             if (used < 0) return 2;
@@ -68,6 +87,8 @@ int cliRecord(int argc, char** argv) {
         std::string value = argv[++i];
         if (option == "--out") {
             out = value;
+        } else if (option == "--settings") {
+            // read before the other options
         } else if (option == "--repeat") {
             window.texts[RunText::Repeat] = value;
         } else if (option == "--time" || option == "--interval") {
@@ -78,6 +99,7 @@ int cliRecord(int argc, char** argv) {
                 return 2;
             }
             (option == "--time" ? time : interval) = *seconds;
+            (option == "--time" ? timeGiven : intervalGiven) = true;
         } else if (option == "--input-range") {
             if (value != "2000" && value != "10000") return recordUsage();
             window.texts[RunText::InputRange] = value;
@@ -95,8 +117,10 @@ int cliRecord(int argc, char** argv) {
     }
     if (out.empty()) return recordUsage();
     window.texts[RunText::OutputFolder] = out;
-    setDuration(window, time, RunText::Hours, RunText::Minutes, RunText::Seconds);
-    setDuration(window, interval, RunText::IntervalHours, RunText::IntervalMinutes, RunText::IntervalSeconds);
+    if (!stored || timeGiven) setDuration(window, time, RunText::Hours, RunText::Minutes, RunText::Seconds);
+    if (!stored || intervalGiven)
+        setDuration(window, interval, RunText::IntervalHours, RunText::IntervalMinutes, RunText::IntervalSeconds);
+    if (stored) time = traceSecondsOf(window);
 
     SimulatedDevice::Options options;
     options.seed = seed;
@@ -106,9 +130,16 @@ int cliRecord(int argc, char** argv) {
     auto acquisition = std::make_unique<AcquisitionNI>(device);
     PulseParameters step1, step2, manual;
     StimulusController stimulus(*acquisition, step1, step2, manual);
-    if (std::string refused = applyProtocol(protocol, step1, time, window); !refused.empty()) {
-        std::fprintf(stderr, "error: %s\n", refused.c_str());
-        return 1;
+    if (stored) {
+        if (std::string refused = applyRecordPrograms(*stored, time, step1, step2, manual); !refused.empty())
+            std::fprintf(stderr, "warning: %s\n", refused.c_str());
+    }
+    if (!stored || protocolGiven(protocol)) {
+        if (stored) step1 = PulseParameters{};
+        if (std::string refused = applyProtocol(protocol, step1, time, window); !refused.empty()) {
+            std::fprintf(stderr, "error: %s\n", refused.c_str());
+            return 1;
+        }
     }
     korin::ChannelLevels levels;
     RunControl run(*acquisition, stimulus, window, levels);
@@ -133,6 +164,7 @@ int cliRecord(int argc, char** argv) {
     }
 
     std::printf("Timing: %s\n", run.passTiming().summary().c_str());
+    std::printf("%s\n", stimulationSummary(*device).c_str());
     if (!run.dataFilePath().empty()) std::printf("Wrote %s\n", run.dataFilePath().c_str());
     if (!run.summaryFilePath().empty() && window.alerts.empty())
         std::printf("Wrote %s\n", run.summaryFilePath().c_str());
