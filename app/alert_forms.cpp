@@ -1,5 +1,7 @@
 #include "app/alert_forms.h"
 
+#include <cstdio>
+
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
@@ -94,4 +96,14 @@ bool ModalAlertSink::ask(const QString& question) {
     ShowAlertForm2 dialog(question, parent_);
     dialog.exec();
     return dialog.kaitou == 1;
+}
+
+void ConsoleAlertSink::inform(const QString& text) {
+    std::printf("alert: %s\n", text.toStdString().c_str());
+    alerted = true;
+}
+
+bool ConsoleAlertSink::ask(const QString& question) {
+    std::printf("question (answered No): %s\n", question.toStdString().c_str());
+    return false;
 }

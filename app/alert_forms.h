@@ -63,3 +63,12 @@ public:
 private:
     QWidget* parent_;
 };
+
+// For unattended programs (soak, benchmarks): prints each message, answers every
+// question No, and remembers whether anything was said.
+class ConsoleAlertSink : public AlertSink {
+public:
+    void inform(const QString& text) override;
+    bool ask(const QString& question) override;
+    bool alerted = false;
+};

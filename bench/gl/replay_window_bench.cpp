@@ -15,10 +15,12 @@
 #include <string>
 
 #include "acquisition/sim_device.h"
+#include "app/alert_forms.h"
 #include "app/korin16_form.h"
 #include "app/replay_controller_form.h"
 #include "bench/bench_recording.h"
 #include "files/file_reader.h"
+#include "files/settings_store.h"
 
 namespace {
 
@@ -35,7 +37,10 @@ void BM_ReplayFastInTheWindow(benchmark::State& state) {
     }
     SimulatedDevice::Options options;
     options.realTime = false;
+    // The start-up defaults, not the user's saved settings; no dialog at close.
+    korin::setSettingsFolderOverride((folder / "config").string());
     Korin16Form form(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
+    form.setAlertSink(std::make_shared<ConsoleAlertSink>());
     form.show();
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
     form.findChild<QToolButton*>("toolStripButtonSwitch")->click();

@@ -212,7 +212,7 @@ TEST_F(SettingsFormTest, ChosenDeviceOpensAtTheNextRunsSetUp) {
     int opened = 0;
     device.choose = [&](DevicePreference) {
         ++opened;
-        return DeviceChoice{std::make_shared<NoDeviceDriver>(true), "Simulated Dev1 (chosen)"};
+        return DeviceChoice{std::make_shared<NoDeviceDriver>(true), "Simulated Dev1 (chosen)", false, ""};
     };
     device.menu()->actions().at(2)->trigger();  // "Simulated"
     EXPECT_EQ(opened, 0);

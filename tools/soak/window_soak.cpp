@@ -18,20 +18,7 @@
 #include "acquisition/sim_device.h"
 #include "app/alert_forms.h"
 #include "app/korin16_form.h"
-
-namespace {
-
-class PrintingAlertSink : public AlertSink {
-public:
-    void inform(const QString& text) override {
-        std::printf("alert: %s\n", text.toStdString().c_str());
-        alerted = true;
-    }
-    bool ask(const QString&) override { return false; }
-    bool alerted = false;
-};
-
-}  // namespace
+#include "files/settings_store.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -40,10 +27,12 @@ int main(int argc, char* argv[]) {
     const std::string folder =
         argc > 2 ? argv[2] : (std::filesystem::temp_directory_path() / "korin16-soak").string();
     std::filesystem::create_directories(folder);
+    // The start-up defaults, not the user's saved settings, and nothing saved at close.
+    korin::setSettingsFolderOverride(folder + "/config");
 
     auto device = std::make_shared<SimulatedDevice>(SimulatedDevice::Options{});
     Korin16Form form(device, "Simulated Dev1 (soak)");
-    auto alerts = std::make_shared<PrintingAlertSink>();
+    auto alerts = std::make_shared<ConsoleAlertSink>();
     form.setAlertSink(alerts);
     form.show();
     for (int i = 0; i < 10; ++i) QApplication::processEvents();
