@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "files/fd_write.h"
+
 namespace korin {
 
 namespace {
@@ -56,15 +58,8 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes, std:
         ::unlink(temp.c_str());
         return fail(error, what, err);
     };
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return abandon("cannot write " + temp, errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
+    std::uint64_t written = 0;
+    if (!writeAll(fd, bytes.data(), bytes.size(), written)) return abandon("cannot write " + temp, errno);
     // mkstemp makes the file private; a settings file is an ordinary user file.
     ::fchmod(fd, 0644);
     if (::fsync(fd) != 0) return abandon("cannot flush " + temp, errno);

@@ -10,7 +10,11 @@
 #include <algorithm>
 #include <bit>
 
-#include "files/settings_summary.h"
+#include "files/fd_write.h"
+#include "files/text_encoding.h"
+
+using korin::toShiftJis;
+using korin::writeAll;
 
 namespace {
 
@@ -21,24 +25,6 @@ constexpr const char* kLineEnd = "\r\n";
 
 int createFile(const std::string& path) {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-}
-
-bool writeAll(int fd, const char* data, std::size_t size, std::uint64_t& written) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        written += static_cast<std::uint64_t>(n);
-    }
-    return true;
 }
 
 char* slowCsvValue(char* out, double mv) {

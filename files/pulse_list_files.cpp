@@ -1,6 +1,5 @@
 #include "files/pulse_list_files.h"
 
-#include <iconv.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -8,7 +7,7 @@
 #include <filesystem>
 
 #include "files/atomic_file.h"
-#include "files/settings_summary.h"
+#include "files/text_encoding.h"
 #include "stimulation/pulse_parameters.h"
 
 namespace korin {
@@ -179,35 +178,6 @@ bool savePulseLists(const std::string& folder, const PulseParameters& step1, con
            saveStimF1(path(PulseList::Step2S1), step2, error) && saveStimF2(path(PulseList::Step2S2), step2, error) &&
            saveStimMF1(path(PulseList::ManualS1), manual, error) &&
            saveStimMF2(path(PulseList::ManualS2), manual, error);
-}
-
-std::string fromShiftJis(std::string_view sjis) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        std::string ascii(sjis);
-        for (char& ch : ascii)
-            if (static_cast<unsigned char>(ch) >= 0x80) ch = '?';
-        return ascii;
-    }
-    std::string out;
-    out.reserve(sjis.size() * 2);
-    char* in = const_cast<char*>(sjis.data());
-    std::size_t inLeft = sjis.size();
-    char chunk[1024];
-    while (inLeft > 0) {
-        char* dst = chunk;
-        std::size_t dstLeft = sizeof chunk;
-        const std::size_t r = iconv(cd, &in, &inLeft, &dst, &dstLeft);
-        out.append(chunk, static_cast<std::size_t>(dst - chunk));
-        if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
-        // An invalid or truncated sequence: one byte becomes "?".
-        out += '?';
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    iconv_close(cd);
-    return out;
 }
 
 }  // namespace korin

@@ -79,7 +79,4 @@ bool saveStimMF2(const std::string& path, const PulseParameters& manual, std::st
 bool savePulseLists(const std::string& folder, const PulseParameters& step1, const PulseParameters& step2,
                     const PulseParameters& manual, std::string* error = nullptr);
 
-// Shift-JIS (code page 932) to UTF-8; a byte sequence the code page lacks becomes "?".
-std::string fromShiftJis(std::string_view sjis);
-
 }  // namespace korin

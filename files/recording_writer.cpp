@@ -13,6 +13,7 @@
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/rounding.h"
 #include "acquisition/timer.h"
+#include "files/fd_write.h"
 #include "files/file_naming.h"
 
 static_assert(sizeof(off_t) >= 8, "recordings pass 2 GB: file positions must be 64-bit");
@@ -160,7 +161,7 @@ void RecordingStream::close() {
 }
 
 bool RecordingStream::flushPending() {
-    if (!writeAll(buffer_.get(), used_)) {
+    if (!korin::writeAll(fd_, buffer_.get(), used_, written_)) {
         const int err = errno;
         // Cut a partly written record off so the file ends on a whole block.
         if (written_ > committed_) (void)::ftruncate(fd_, static_cast<off_t>(committed_));
@@ -168,24 +169,6 @@ bool RecordingStream::flushPending() {
         return false;
     }
     used_ = 0;
-    return true;
-}
-
-bool RecordingStream::writeAll(const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        written_ += static_cast<std::uint64_t>(n);
-    }
     return true;
 }
 

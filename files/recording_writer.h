@@ -93,7 +93,6 @@ public:
     std::uint64_t committedBytes() const { return committed_; }
 
 private:
-    bool writeAll(const std::uint8_t* data, std::size_t size);
     bool flushPending();
     void fail(const std::string& what, int err);
 

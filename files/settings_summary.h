@@ -27,10 +27,6 @@ std::string conversionFactorText(double factor);
 // The summary as UTF-8 lines joined by CR LF, no line end after the last.
 std::string settingsSummaryText(const SettingsSummary& summary);
 
-// UTF-8 to Shift-JIS (code page 932). A character the code page lacks, or a
-// byte that is not UTF-8, becomes "?".
-std::string toShiftJis(const std::string& utf8);
-
 // Appends the Shift-JIS summary to `path`, creating it when missing. False when
 // the file cannot be opened or written, with the reason in `error`.
 bool appendSettingsSummary(const std::string& path, const SettingsSummary& summary, std::string* error = nullptr);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/settings_summary.h"
+#include "files/text_encoding.h"
 
 namespace fs = std::filesystem;
 
@@ -109,15 +110,15 @@ TEST(SettingsSummary, StartTimeLineUsesThePaddedPartsWithSlashesAndUnits) {
 }
 
 TEST(SettingsSummary, TextIsShiftJisWithCrLfBetweenLinesAndNoneAfterTheLast) {
-    EXPECT_EQ(toShiftJis(settingsSummaryText(exampleSummary())), kExampleBytes);
+    EXPECT_EQ(korin::toShiftJis(settingsSummaryText(exampleSummary())), kExampleBytes);
 }
 
 TEST(SettingsSummary, CharactersShiftJisLacksBecomeQuestionMarks) {
-    EXPECT_EQ(toShiftJis("\xEF\xBC\x9A"), "\x81\x46");                  // fullwidth colon
-    EXPECT_EQ(toShiftJis("\xE6\x97\xA5\xE6\x9C\xAC"), "\x93\xFA\x96\x7B");  // two kanji
-    EXPECT_EQ(toShiftJis("a\xC2\xB5" "b"), "a?b");                        // micro sign
-    EXPECT_EQ(toShiftJis("a\xFF" "b"), "a?b");                            // not UTF-8
-    EXPECT_EQ(toShiftJis("a\xE6\x97"), "a?");                             // cut-off sequence
+    EXPECT_EQ(korin::toShiftJis("\xEF\xBC\x9A"), "\x81\x46");                  // fullwidth colon
+    EXPECT_EQ(korin::toShiftJis("\xE6\x97\xA5\xE6\x9C\xAC"), "\x93\xFA\x96\x7B");  // two kanji
+    EXPECT_EQ(korin::toShiftJis("a\xC2\xB5" "b"), "a?b");                        // micro sign
+    EXPECT_EQ(korin::toShiftJis("a\xFF" "b"), "a?b");                            // not UTF-8
+    EXPECT_EQ(korin::toShiftJis("a\xE6\x97"), "a?");                             // cut-off sequence
 }
 
 TEST_F(SummaryFileFixture, SummaryFileHoldsExactlyTheShiftJisBytes) {
