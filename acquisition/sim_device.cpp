@@ -22,6 +22,7 @@ constexpr double kHalfCodes = 32768.0;  // 16-bit converter: codes -32768 .. 327
 constexpr int32 kValCfgDefault = -1;
 constexpr int32 kValFalling = 10171;
 constexpr std::uint64_t kDefaultOutputBufferScans = 10'000;
+constexpr auto kWriterCatchUp = std::chrono::seconds(1);
 constexpr const char* kAbsentText =
     "Device identifier is invalid: no device named \"Dev1\" is present.\n"
     "Device Specified: Dev1\nCheck that the device is connected and powered.";
@@ -404,6 +405,13 @@ int32 SimulatedDevice::DAQmxReadAnalogF64(TaskHandle taskHandle, int32 numSampsP
     if (!task->running)
         if (const int32 status = startInput(*task); failed(status)) return status;  // a read starts the task
 
+    if (!realTime_ && writerHasRoom()) {
+        // A bounded wait: a writer that never comes back must not stall the reader.
+        outputPlayed_.notify_all();
+        writerProgress_.wait_for(lock, kWriterCatchUp, [&] { return !writerHasRoom(); });
+        task = find(taskHandle);
+        if (!task) return fail(DAQmxErrorInvalidTask, "The task was cleared while the read waited.");
+    }
     const auto deadline = deadlineAfter(timeout);
     const std::uint64_t runId = task->runId;
     std::uint64_t scans = 0;
@@ -590,7 +598,12 @@ int32 SimulatedDevice::DAQmxWriteAnalogF64(TaskHandle taskHandle, int32 numSamps
             const auto wake = std::min(wallTimeOf(nowTick() + (scans - room)), deadline);
             outputPlayed_.wait_until(lock, wake);
         } else {
+            waitingWrites_.push_back({taskHandle, scans});
             outputPlayed_.wait_until(lock, deadline);
+            waitingWrites_.erase(std::find_if(waitingWrites_.begin(), waitingWrites_.end(), [&](const WaitingWrite& w) {
+                return w.task == taskHandle && w.scans == scans;
+            }));
+            writerProgress_.notify_all();
         }
         task = find(taskHandle);
         if (!task || task->runId != runId)
@@ -608,6 +621,14 @@ int32 SimulatedDevice::DAQmxWriteAnalogF64(TaskHandle taskHandle, int32 numSamps
         if (const int32 status = startOutput(*task); failed(status)) return status;
     if (sampsPerChanWritten) *sampsPerChanWritten = numSampsPerChan;
     return 0;
+}
+
+bool SimulatedDevice::writerHasRoom() {
+    for (const WaitingWrite& w : waitingWrites_) {
+        const Task* task = find(w.task);
+        if (task && task->stream.room() >= w.scans) return true;
+    }
+    return false;
 }
 
 int32 SimulatedDevice::DAQmxWriteDigitalU32(TaskHandle taskHandle, int32 numSampsPerChan, bool32 autoStart, float64,

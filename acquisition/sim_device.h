@@ -184,6 +184,15 @@ private:
 
     mutable std::mutex mutex_;
     std::condition_variable outputPlayed_;  // free-running writers wait for the reader
+    // Free-running, a writer waiting for room writes before the next read goes on,
+    // as it would on the real clock, where reads take 50 ms each.
+    struct WaitingWrite {
+        daqmx::TaskHandle task;
+        std::uint64_t scans;
+    };
+    std::vector<WaitingWrite> waitingWrites_;
+    std::condition_variable writerProgress_;
+    bool writerHasRoom();
     std::uint64_t clockOffset_ = 0;  // free-running: the whole clock
     std::map<std::uint64_t, std::unique_ptr<Task>> tasks_;
     std::uint64_t nextTaskId_ = 1;
