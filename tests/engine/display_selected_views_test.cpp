@@ -165,9 +165,9 @@ TEST(SelectedRaw, ReplayAt12sWithATenSecondHistoryStartsAt2point5s) {
     reader.EPline1 = ep1;
     reader.EPline2 = ep2;
     reader.ACSelectary = all;
-    testfiles::RecordingSpec spec;
-    spec.durationMs = 12500;
-    ASSERT_TRUE(reader.open(dir.write("r.pldat", testfiles::recording(spec).data)));
+    testfiles::RecordingSpec layout;
+    layout.durationMs = 12500;
+    ASSERT_TRUE(reader.open(dir.write("r.pldat", testfiles::recording(layout).data)));
     ASSERT_TRUE(reader.read());
     reader.syokika();
     for (int b = 0; b < 25; ++b) ASSERT_TRUE(reader.readData());
