@@ -22,7 +22,14 @@ if command -v clang++ >/dev/null; then
   cmake --build build-fuzz -j"$(nproc)"
   rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
   build-fuzz/make_fuzz_seeds build-fuzz/corpus
-  (cd build-fuzz && ./file_reader_fuzz -max_total_time=60 -max_len=65536 -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 corpus)
+  # One worker per core, sharing the corpus; each writes its log to fuzz-N.log.
+  jobs=$(nproc)
+  rm -f build-fuzz/fuzz-*.log
+  status=0
+  (cd build-fuzz && ./file_reader_fuzz -jobs="$jobs" -workers="$jobs" -max_total_time=60 -max_len=65536 \
+     -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 corpus) || status=$?
+  for log in build-fuzz/fuzz-*.log; do echo "-- $log"; tail -n 12 "$log"; done
+  [ "$status" -eq 0 ] || { echo "the fuzz run found a fault"; exit "$status"; }
 fi
 
 echo "== Threaded engine tests under ThreadSanitizer"
