@@ -48,11 +48,8 @@ StepEditorForm::StepEditorForm(Korin16Form& form) : QObject(&form), form_(form) 
     connectTimeLine();
     for (int step = 0; step < 2; ++step) EnableChangeStep(step);
 
-    auto sizeChange = form.hooks.SizeChangeDraw;
-    form.hooks.SizeChangeDraw = [this, sizeChange] {
-        if (sizeChange) sizeChange();
-        SizeChangeDraw();
-    };
+    // The window's SizeChangeDraw, and its paint rule while stopped, redraw the time line here.
+    form.hooks.drawStimViews = [this] { SizeChangeDraw(); };
     form.hooks.SetSelectStepStimConfig = [this] { SetSelectStepStimConfig(); };
     form.hooks.afterGating = [this] { applyStepEnables(); };
 }
