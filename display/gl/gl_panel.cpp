@@ -1,6 +1,7 @@
 #include "display/gl/gl_panel.h"
 
 #include <QSurfaceFormat>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -22,4 +23,12 @@ GlPanel::GlPanel(QWidget* parent) : QOpenGLWidget(parent) {
 void GlPanel::paintGL() {
     prepareFrame();
     renderFrame(frame_, submission_);
+}
+
+void fillPlaceholderWidget(QWidget* placeholder, QWidget* view) {
+    view->setObjectName(placeholder->objectName() + QStringLiteral("View"));
+    auto* layout = new QVBoxLayout(placeholder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(view);
 }

@@ -30,3 +30,12 @@ private:
     DrawList frame_;
     Submission submission_ = Submission::VertexArrays;
 };
+
+// Makes `view` fill `placeholder` (the panel the window laid out for it), named after
+// the placeholder with "View" added.
+void fillPlaceholderWidget(QWidget* placeholder, QWidget* view);
+template <class View>
+View* fillPlaceholder(QWidget* placeholder, View* view) {
+    fillPlaceholderWidget(placeholder, view);
+    return view;
+}

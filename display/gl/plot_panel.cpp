@@ -1,7 +1,6 @@
 #include "display/gl/plot_panel.h"
 
 #include <QMouseEvent>
-#include <QVBoxLayout>
 
 PlotPanel::PlotPanel(QWidget* parent) : GlPanel(parent) { setMouseTracking(true); }
 
@@ -41,11 +40,5 @@ void PlotPanel::leaveEvent(QEvent* event) {
 }
 
 PlotPanel* installPlotPanel(QWidget* placeholder) {
-    auto* view = new PlotPanel(placeholder);
-    view->setObjectName(placeholder->objectName() + QStringLiteral("View"));
-    auto* layout = new QVBoxLayout(placeholder);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(view);
-    return view;
+    return fillPlaceholder(placeholder, new PlotPanel(placeholder));
 }

@@ -2,7 +2,6 @@
 
 #include <QMenu>
 #include <QMouseEvent>
-#include <QVBoxLayout>
 
 #include "display/cell_layout.h"
 #include "display/sixteen_channel_frame.h"
@@ -173,11 +172,5 @@ void SixteenChannelView::redrawAfterAxisChange() {
 }
 
 SixteenChannelView* installSixteenChannelView(QWidget* placeholder, const ViewColors& colors) {
-    auto* view = new SixteenChannelView(colors, placeholder);
-    view->setObjectName(placeholder->objectName() + QStringLiteral("View"));
-    auto* layout = new QVBoxLayout(placeholder);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(view);
-    return view;
+    return fillPlaceholder(placeholder, new SixteenChannelView(colors, placeholder));
 }

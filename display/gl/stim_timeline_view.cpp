@@ -1,7 +1,6 @@
 #include "display/gl/stim_timeline_view.h"
 
 #include <QMouseEvent>
-#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -39,11 +38,5 @@ void StimTimelineView::mousePressEvent(QMouseEvent* event) {
 }
 
 StimTimelineView* installStimTimelineView(QWidget* placeholder, const ViewColors& colors) {
-    auto* view = new StimTimelineView(colors, placeholder);
-    view->setObjectName(placeholder->objectName() + QStringLiteral("View"));
-    auto* layout = new QVBoxLayout(placeholder);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(view);
-    return view;
+    return fillPlaceholder(placeholder, new StimTimelineView(colors, placeholder));
 }
