@@ -25,9 +25,10 @@ using stimtest::pulse;
 using stimtest::standardBiphasic;
 using stimtest::waitUntil;
 
+// Counts the analog writes of a simulated device, free-running or paced in real time.
 class CountingDevice : public SimulatedDevice {
 public:
-    CountingDevice() : SimulatedDevice(Options{1, false}) {}
+    explicit CountingDevice(bool realTime = false) : SimulatedDevice(Options{1, realTime}) {}
     std::atomic<int> analogWrites{0};
     daqmx::int32 DAQmxWriteAnalogF64(daqmx::TaskHandle t, daqmx::int32 n, daqmx::bool32 autoStart, double timeout,
                                      daqmx::bool32 layout, const double data[], daqmx::int32* written,
@@ -37,16 +38,8 @@ public:
     }
 };
 
-class CountingRealTimeDevice : public SimulatedDevice {
-public:
-    CountingRealTimeDevice() : SimulatedDevice(Options{1, true}) {}
-    std::atomic<int> analogWrites{0};
-    daqmx::int32 DAQmxWriteAnalogF64(daqmx::TaskHandle t, daqmx::int32 n, daqmx::bool32 autoStart, double timeout,
-                                     daqmx::bool32 layout, const double data[], daqmx::int32* written,
-                                     daqmx::bool32* reserved) override {
-        ++analogWrites;
-        return SimulatedDevice::DAQmxWriteAnalogF64(t, n, autoStart, timeout, layout, data, written, reserved);
-    }
+struct CountingRealTimeDevice : CountingDevice {
+    CountingRealTimeDevice() : CountingDevice(true) {}
 };
 
 struct StimSimDeviceTest : ::testing::Test {
