@@ -23,6 +23,10 @@ public:
     void setManualButtonEnabled(bool on) override { manualEnabled = on; }
     void ShowAlertForm(const std::string& message) override;
     bool askYesNo(const std::string& question) override;
+    void showStatus(const std::string& message) override {
+        status = message;
+        if (onStatus) onStatus(message);
+    }
     void applyEnterBackColor() override {}
     void DrawChart() override { ++draws; }
     void endSelectedRendering() override {}
@@ -39,6 +43,7 @@ public:
     bool pauseEnabled = false;
     bool manualEnabled = false;
     std::vector<std::string> alerts;
+    std::string status;  // the last status message
     // Questions asked, and the answer each gets: No unless a script says Yes,
     // since nobody is there to agree.
     std::vector<std::string> questions;
@@ -48,6 +53,8 @@ public:
     long long polls = 0;
     // Called at every pump of events with the pump's number (from 1).
     std::function<void(long long)> onPoll;
+    // Called for every status message.
+    std::function<void(const std::string&)> onStatus;
     // Called for every alert, e.g. to print it.
     std::function<void(const std::string&)> onAlert;
     // Called for every question before it is answered.

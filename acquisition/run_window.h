@@ -43,6 +43,9 @@ public:
 
     // Modal information dialog.
     virtual void ShowAlertForm(const std::string& message) = 0;
+    // The status bar's message beside the device indicator; it stays until the
+    // next one, and an empty text clears it.
+    virtual void showStatus(const std::string& message) = 0;
     // Modal yes/no question; true for Yes.
     virtual bool askYesNo(const std::string& question) = 0;
     // Sanitises the numeric entry fields before they are read.

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 
 #include "app/acquisition_panel.h"
 #include "app/korin16_form.h"
@@ -69,6 +70,10 @@ void FormRunWindow::setPauseButtonsEnabled(bool on) { form_.setPauseButtonsEnabl
 void FormRunWindow::setManualButtonEnabled(bool on) { form_.setManualButtonEnabled(on); }
 
 void FormRunWindow::ShowAlertForm(const std::string& message) { form_.ShowAlert(QString::fromStdString(message)); }
+
+void FormRunWindow::showStatus(const std::string& message) {
+    form_.statusBar()->showMessage(QString::fromStdString(message));
+}
 
 bool FormRunWindow::askYesNo(const std::string& question) {
     return form_.AskQuestion(QString::fromStdString(question));

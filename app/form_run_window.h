@@ -22,6 +22,7 @@ public:
     void setManualButtonEnabled(bool on) override;
     void ShowAlertForm(const std::string& message) override;
     bool askYesNo(const std::string& question) override;
+    void showStatus(const std::string& message) override;
     void applyEnterBackColor() override;
     void DrawChart() override;
     void endSelectedRendering() override;

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -112,6 +113,10 @@ void FormReplayWindow::paintChannelButtons() {
 void FormReplayWindow::applyRunState(korin::RunState state, bool recording) { form_.gateControls(state, recording); }
 
 void FormReplayWindow::ShowAlertForm(const std::string& message) { form_.ShowAlert(QString::fromStdString(message)); }
+
+void FormReplayWindow::showStatus(const std::string& message) {
+    form_.statusBar()->showMessage(QString::fromStdString(message));
+}
 
 void FormReplayWindow::applyEnterBackColor() { form_.applyEnterBackColor(); }
 

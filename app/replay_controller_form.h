@@ -27,6 +27,7 @@ public:
     void GetSelectCh(std::uint8_t* selectFlags) override;
     void applyRunState(korin::RunState state, bool recording) override;
     void ShowAlertForm(const std::string& message) override;
+    void showStatus(const std::string& message) override;
     void applyEnterBackColor() override;
     void DrawChartLoad() override;
     bool initEventPump() override;

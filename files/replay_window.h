@@ -44,6 +44,8 @@ public:
     // Enables and disables the control groups for a run state (the flags are replay control's).
     virtual void applyRunState(korin::RunState state, bool recording) = 0;
     virtual void ShowAlertForm(const std::string& message) = 0;
+    // The status bar's message; it stays until the next one, and an empty text clears it.
+    virtual void showStatus(const std::string& message) = 0;
     virtual void applyEnterBackColor() = 0;
     // The sixteen-channel view from the reader, and the selected-channel views.
     virtual void DrawChartLoad() = 0;
@@ -66,6 +68,7 @@ public:
     void GetSelectCh(std::uint8_t* selectFlags) override { channels.GetSelectCh(selectFlags); }
     void applyRunState(korin::RunState newState, bool) override;
     void ShowAlertForm(const std::string& message) override;
+    void showStatus(const std::string& message) override { status = message; }
     void applyEnterBackColor() override {}
     void DrawChartLoad() override;
     bool initEventPump() override { return eventPumpAvailable; }
@@ -78,6 +81,7 @@ public:
     korin::RunState state = korin::RunState::Stop;
     std::vector<korin::RunState> states;  // every state applied, in order
     std::vector<std::string> alerts;
+    std::string status;  // the last status message
     int draws = 0;
     long long polls = 0;
     std::function<void(long long poll)> onPoll;
