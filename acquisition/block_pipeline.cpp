@@ -10,6 +10,7 @@
 #include "acquisition/timer.h"
 #include "processing/detect_spike.h"
 #include "processing/filter.h"
+#include "processing/first_thresholds.h"
 #include "processing/series.h"
 
 using namespace daqmx;
@@ -77,6 +78,7 @@ int AcquisitionNI::Kiroku(double time) {
     growFilled(DrawChartMaxIndex, scans, kChAryLength);
     growFilled(DrawSelectChMaxIndex, scans, kSelectChAryLength);
     filterBlock(block, kBlockScans);  // the zero rest too, so the filter runs on a full block
+    if (firstThresholds) firstThresholds->add(block, scans);
     std::copy_n(block, kBlockValues, aryData);
 
     bool fileFailed = false;
