@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs the whole test suite: every test in the
-# release build (GUI tests on a virtual display), the Python reader's tests, a bounded
+# release build (GUI tests on a virtual display), the Python reader's tests, the
+# install tree and the Debian package (tests/cli/package_check.sh), a bounded
 # fuzzing run of the file reader, the threaded engine tests under ThreadSanitizer, and
 # last the engine tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
@@ -15,6 +16,9 @@ echo "== Tests (release build)"
 
 echo "== Python reader (pytest), on files recorded by this build's korin16-cli"
 KORIN16_CLI="$PWD/build/korin16-cli" PYTHONPATH=python /usr/bin/python3 -m pytest -q tests/python
+
+echo "== The installable program: cmake --install, and the .deb of cpack -G DEB unpacked and run"
+tests/cli/package_check.sh build
 
 if command -v clang++ >/dev/null; then
   echo "== Recording file reader under libFuzzer (60 s)"
