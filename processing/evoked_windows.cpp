@@ -1,5 +1,6 @@
 #include "processing/evoked_windows.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "acquisition/alert_messages.h"
@@ -19,7 +20,10 @@ bool atLeast(double length, double minimum) { return length >= minimum - kLength
 }  // namespace
 
 std::int64_t firstSampleAtOrAfter(double ms) {
-    return static_cast<std::int64_t>(std::ceil(ms * kSamplesPerMs - kEdgeToleranceSamples));
+    // Held far inside int64, so an absurd onset from a damaged log cannot overflow the conversion.
+    constexpr double kFarthest = 0x1p62;
+    const double sample = std::ceil(ms * kSamplesPerMs - kEdgeToleranceSamples);
+    return static_cast<std::int64_t>(std::clamp(sample, -kFarthest, kFarthest));
 }
 
 SampleRange samplesIn(double fromMs, double toMs) { return {firstSampleAtOrAfter(fromMs), firstSampleAtOrAfter(toMs)}; }

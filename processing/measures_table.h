@@ -6,9 +6,9 @@
 //
 // Capacity is that of the evoked-potential series, 172 800 traces (48 hours of
 // one-second traces). The measures are kept in single precision (seven
-// significant digits, far finer than any electrode resolves): an entry is about
-// 950 bytes, so a full table would be about 164 MB. It is therefore allocated in
-// chunks of 1024 traces (about 1 MB) as it grows, never per trace; a chunk once
+// significant digits, far finer than any electrode resolves): an entry is 888
+// bytes, so a full table would be 153 MB. It is therefore allocated in chunks of
+// 1024 traces (0.9 MB) as it grows, never per trace; a chunk once
 // made is kept for the next run, and entries never move, so a reference to one
 // stays valid. One thread.
 #pragma once

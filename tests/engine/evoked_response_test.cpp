@@ -119,6 +119,15 @@ TEST(EvokedResponses, OnsetsCloserThanOneMsAreOneStimulus) {
     EXPECT_EQ(korin::selectResponses(nullptr, 0).count, 0);
 }
 
+TEST(EvokedResponse, OnsetPastTheTraceGivesNoneAndNoFault) {
+    const std::vector<double> flat(kTraceScans, 0.1);
+    for (double onset : {100.0, 1e300}) {
+        const ResponseMeasures m = measure(flat, {{onset, -20}}).response[0];
+        for (double v : {m.amplitudeMv, m.latencyMs, m.maxSlope, m.windowSlope, m.slope2080})
+            EXPECT_TRUE(korin::isNone(v)) << onset;
+    }
+}
+
 void expectAnalytic(const ResponseMeasures& m, const Shape& s) {
     EXPECT_NEAR(m.baselineMv, s.baselineMv, 1e-9);  // an alpha tail 90 ms on is 3e-11 mV
     EXPECT_NEAR(m.amplitudeMv, s.amplitude(), kTol);
@@ -150,18 +159,11 @@ TEST(EvokedResponse, SyntheticResponsesGiveTheirAnalyticMeasures) {
     }
 }
 
-bool sameValue(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
-
 TEST(EvokedResponse, ArtefactInsideTheBlankChangesNothing) {
     Shape s;
     const ResponseMeasures clean = measure(s).response[0];
     s.artefact = true;
-    const ResponseMeasures withArtefact = measure(s).response[0];
-    for (auto [a, b] : {std::pair{clean.baselineMv, withArtefact.baselineMv},
-                        {clean.amplitudeMv, withArtefact.amplitudeMv}, {clean.latencyMs, withArtefact.latencyMs},
-                        {clean.maxSlope, withArtefact.maxSlope}, {clean.windowSlope, withArtefact.windowSlope},
-                        {clean.slope2080, withArtefact.slope2080}, {clean.maxSlopeLine.fromMv, withArtefact.maxSlopeLine.fromMv}})
-        EXPECT_TRUE(sameValue(a, b)) << a << " vs " << b;
+    evoked_test::expectSameMeasures(measure(s).response[0], clean);
 }
 
 TEST(EvokedResponse, FlatTraceGivesNoFallSlope) {
@@ -224,7 +226,7 @@ TEST(EvokedResponse, RatioIsNoneWhenTheFirstIsNoneOrZero) {
     };
     for (const Case c : {Case{1.0, 2.0, 0.5}, Case{0.0, 1.0, 0.0}, Case{1.0, 0.0, NAN}, Case{1.0, NAN, NAN},
                          Case{NAN, 1.0, NAN}})
-        EXPECT_TRUE(sameValue(korin::ratioOrNone(c.second, c.first), c.ratio)) << c.second << " / " << c.first;
+        EXPECT_TRUE(evoked_test::sameOrBothNone(korin::ratioOrNone(c.second, c.first), c.ratio)) << c.second << " / " << c.first;
 }
 
 TEST(EvokedResponse, NextStimulusEndsTheMeasureWindow) {

@@ -4,9 +4,14 @@
 // blank right after the onset. Times are ms from the trace's first sample.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
+
+#include "processing/evoked_response.h"
 
 namespace evoked_test {
 
@@ -47,5 +52,17 @@ inline std::vector<double> trace(const std::vector<Shape>& shapes, int scans) {
 }
 
 inline std::vector<double> trace(const Shape& shape, int scans) { return trace(std::vector<Shape>{shape}, scans); }
+
+inline bool sameOrBothNone(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+// Every measure equal, bit for bit, or none in both.
+inline void expectSameMeasures(const korin::ResponseMeasures& a, const korin::ResponseMeasures& b) {
+    const std::pair<double, double> pairs[] = {
+        {a.baselineMv, b.baselineMv},   {a.amplitudeMv, b.amplitudeMv},
+        {a.latencyMs, b.latencyMs},     {a.maxSlope, b.maxSlope},
+        {a.windowSlope, b.windowSlope}, {a.slope2080, b.slope2080},
+        {a.maxSlopeLine.fromMv, b.maxSlopeLine.fromMv}};
+    for (auto [x, y] : pairs) EXPECT_TRUE(sameOrBothNone(x, y)) << x << " vs " << y;
+}
 
 }  // namespace evoked_test

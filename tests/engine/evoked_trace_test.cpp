@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "acquisition/alert_messages.h"
@@ -12,7 +11,6 @@ namespace {
 
 using evoked_test::Shape;
 using korin::EvokedTraceMeasurer;
-using korin::ResponseMeasures;
 using korin::StimOnset;
 using korin::TraceMeasures;
 
@@ -36,17 +34,6 @@ std::vector<double> liveTrace(const std::vector<double>& onsetsMs) {
 
 korin::ResponseOnsets responsesAt(std::vector<StimOnset> onsets) {
     return korin::selectResponses(onsets.data(), static_cast<int>(onsets.size()));
-}
-
-bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
-
-void expectSame(const ResponseMeasures& a, const ResponseMeasures& b) {
-    EXPECT_TRUE(same(a.baselineMv, b.baselineMv));
-    EXPECT_TRUE(same(a.amplitudeMv, b.amplitudeMv));
-    EXPECT_TRUE(same(a.latencyMs, b.latencyMs));
-    EXPECT_TRUE(same(a.maxSlope, b.maxSlope));
-    EXPECT_TRUE(same(a.windowSlope, b.windowSlope));
-    EXPECT_TRUE(same(a.slope2080, b.slope2080));
 }
 
 // Feeds the trace in stretches ending at the given scans; returns complete()
@@ -79,8 +66,8 @@ TEST(EvokedTraceMeasurer, StretchesAcrossBlocksGiveTheWholeTraceMeasures) {
         SCOPED_TRACE(c);
         korin::ChannelMeasures whole;
         korin::measureChannel(korin::MvSamples{block.data() + c, kChannels, 0, kTraceScans}, plan, whole);
-        expectSame(live.channel[c].response[0], whole.response[0]);
-        expectSame(live.channel[c].response[1], whole.response[1]);
+        evoked_test::expectSameMeasures(live.channel[c].response[0], whole.response[0]);
+        evoked_test::expectSameMeasures(live.channel[c].response[1], whole.response[1]);
         EXPECT_NEAR(live.channel[c].response[0].maxSlope, -0.1 * (c + 1), 1e-6);
         EXPECT_NEAR(live.channel[c].ppr.maxSlope, 1.0, 1e-6);
     }
@@ -111,7 +98,7 @@ TEST(EvokedTraceMeasurer, MissingStretchGivesNoneNotTheLastTraceValues) {
     measurer.addBlock(block.data() + kChannels * 300, 300, kTraceScans - 300);  // scans 230-299 lost
     EXPECT_FALSE(measurer.complete());
     measurer.measure(out);
-    const ResponseMeasures& m = out.channel[0].response[0];
+    const korin::ResponseMeasures& m = out.channel[0].response[0];
     EXPECT_NEAR(m.baselineMv, 0.0, 1e-12);  // [8, 9.8) ms arrived
     for (double v : {m.amplitudeMv, m.maxSlope, m.slope2080}) EXPECT_TRUE(korin::isNone(v));
 }
