@@ -128,16 +128,27 @@ bool ReplayControl::rangeIntoReader() {
 
 bool ReplayControl::inTraceTime(std::int32_t n) const {
     const auto r = range();
-    if (!r) return false;
+    return r && inRange(*r, n);
+}
+
+bool ReplayControl::inRange(const Range& r, std::int32_t n) const {
     const std::int64_t B = ceilBlocks(reader()->DurationMax);
     if (B <= 0) return false;
-    const std::int64_t F = static_cast<std::int64_t>(std::floor(r->msFrom / kBlockMs));
-    const std::int64_t E = ceilBlocks(r->msTo);
+    const std::int64_t F = static_cast<std::int64_t>(std::floor(r.msFrom / kBlockMs));
+    const std::int64_t E = ceilBlocks(r.msTo);
     // Trace t (1-based) holds n when (t-1)B + F <= n < (t-1)B + E; the traces
     // that do form one run of t, met against the range's traces.
     const std::int64_t first = floorDiv(static_cast<std::int64_t>(n) - E, B) + 2;
     const std::int64_t last = floorDiv(static_cast<std::int64_t>(n) - F, B) + 1;
-    return std::max<std::int64_t>(first, r->traceFrom) <= std::min<std::int64_t>(last, r->traceTo);
+    return std::max<std::int64_t>(first, r.traceFrom) <= std::min<std::int64_t>(last, r.traceTo);
+}
+
+std::optional<std::int32_t> ReplayControl::lastInRangeAtOrBefore(std::int32_t n) const {
+    const auto r = range();
+    if (!r) return std::nullopt;
+    for (std::int32_t m = n; m >= 0; --m)
+        if (inRange(*r, m)) return m;
+    return std::nullopt;
 }
 
 std::optional<std::int32_t> ReplayControl::blocksInRange() const {
@@ -165,13 +176,13 @@ std::string ReplayControl::rangeProblem() const {
     return {};
 }
 
-void ReplayControl::setSampleWindow() {
+void ReplayControl::setSampleWindow(double blockOffsetMs) {
     FileReader& fr = *reader();
     const auto r = range();
     if (!r) return;
-    const double d = r->msFrom - fr.blockOffsetTime;
+    const double d = r->msFrom - blockOffsetMs;
     fr.KaisiPoint = (d > 0 && d < kBlockMs) ? static_cast<std::int32_t>(std::trunc(d * kSamplesPerMs)) : 0;
-    const double e = r->msTo - fr.blockOffsetTime;
+    const double e = r->msTo - blockOffsetMs;
     fr.OwariPoint = (e > 0 && e < kBlockMs) ? static_cast<std::int32_t>(std::trunc(e * kSamplesPerMs))
                                             : FileReader::kBlockScans;
 }
@@ -273,8 +284,12 @@ void ReplayControl::toolStripButtonRec_Click() {
 void ReplayControl::toolStripButtonStop_Click() {
     guarded([&] {
         if (readerActive) {
-            reader()->NowBlock = 0;
-            reader()->NowSeleIndex = 0;
+            FileReader& fr = *reader();
+            fr.NowBlock = 0;
+            fr.NowSeleIndex = 0;
+            // Forgetting the step back makes the next Next start the range afresh
+            // instead of continuing after a window that Stop has given up.
+            fr.BackTyuu = false;
         }
         StopTyuuDisable();
     });
@@ -345,27 +360,28 @@ void ReplayControl::toolStripButtonBack_Click() {
             return;
         }
         rangeIntoReader();
+        const std::int32_t shown = fr.NowBlock;
         if (fr.backBlock() == 0) {
             stepEnd();
             return;
         }
+        // Blocks outside the range are passed over by number, never read: a
+        // trace's first block among them would clear the view and its header
+        // would relabel it.
+        const std::optional<std::int32_t> target = lastInRangeAtOrBefore(fr.NowBlock);
+        pldat::BlockHeaderFields header;
+        if (!target || !fr.blockHeaderAt(*target, header)) {
+            fr.NowBlock = shown;
+            stepEnd();
+            return;
+        }
         PlayTyuu = 1;
-        if (!fr.isLastBlockReplay()) {
-            while (PlayTyuu) {
-                if (fr.NowBlock < 0) {
-                    fr.NowBlock = 0;
-                    break;
-                }
-                if (!fr.readHeader()) break;
-                if (inTraceTime(fr.NowBlock)) {
-                    setSampleWindow();
-                    fr.backSkip();
-                    break;
-                }
-                --fr.NowBlock;
-                window_.pollEvents();
-                if (fr.isLastBlockReplay()) break;
-            }
+        fr.NowBlock = *target;
+        setSampleWindow(header.blockOffsetMs);
+        if (!fr.backSkip()) {
+            fr.NowBlock = shown;
+            stepEnd();
+            return;
         }
         progressMessage();
         window_.DrawChartLoad();
@@ -400,7 +416,7 @@ void ReplayControl::readData() {
             return;
         }
         if (inTraceTime(fr.NowBlock)) {
-            setSampleWindow();
+            setSampleWindow(fr.blockOffsetTime);
             blockRead_ = fr.readData();
             readFailed_ = !blockRead_;
             return;

@@ -116,9 +116,13 @@ private:
         std::int32_t traceFrom, traceTo, msFrom, msTo;
     };
     std::optional<Range> range() const;
+    bool inRange(const Range& r, std::int32_t n) const;
+    // The block of the range nearest before or at block n, if there is one.
+    std::optional<std::int32_t> lastInRangeAtOrBefore(std::int32_t n) const;
     // Range texts into the reader and its lastblock; false (alerted) when not numbers.
     bool rangeIntoReader();
-    void setSampleWindow();
+    // KaisiPoint and OwariPoint of a block starting `blockOffsetMs` into its trace.
+    void setSampleWindow(double blockOffsetMs);
     bool exporting() const { return rectf != 0; }
     std::string exportPath() const;
     void startDelay(int ms);
