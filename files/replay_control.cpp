@@ -176,6 +176,22 @@ std::string ReplayControl::rangeProblem() const {
     return {};
 }
 
+std::int32_t ReplayControl::tracesHeld() const {
+    const FileReader& fr = *reader();
+    const std::int64_t B = ceilBlocks(fr.DurationMax);
+    if (B <= 0) return fr.TraceMax;
+    // Blocks are placed by number, trace after trace, as the range rule places them.
+    const std::int64_t held = (static_cast<std::int64_t>(fr.AllBlock) + B - 1) / B;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(held, fr.TraceMax));
+}
+
+std::string ReplayControl::missingTracesText() const {
+    const std::int32_t held = tracesHeld();
+    const std::int32_t stated = reader()->TraceMax;
+    if (held >= stated) return {};
+    return "The file holds traces 1-" + std::to_string(held) + " (its header says " + std::to_string(stated) + ").";
+}
+
 void ReplayControl::setSampleWindow(double blockOffsetMs) {
     FileReader& fr = *reader();
     const auto r = range();
@@ -393,7 +409,7 @@ void ReplayControl::toolStripButtonBack_Click() {
 
 std::string ReplayControl::exportPath() const {
     std::string path = window_.text(ReplayText::ExportFolder) + "/" + window_.text(ReplayText::ExportFileName);
-    if (!reader()->shortExportOn) path += ".csv";
+    if (!reader()->shortExportOn) path += ExportWriter::kCsvExtension;
     return path;
 }
 
@@ -437,7 +453,7 @@ void ReplayControl::LoadData() {
         rectf = 0;
         fr.rectf = false;
         StopTyuuDisable();
-        window_.ShowAlertForm(alerts::kExportFileNotCreated);
+        window_.ShowAlertForm(fr.exportRefused() ? alerts::kExportWouldOverwrite : alerts::kExportFileNotCreated);
         return;
     }
     if (!window_.initEventPump()) {

@@ -84,6 +84,12 @@ public:
     std::optional<std::int32_t> blocksInRange() const;
     // Why the range texts do not fit the open file; empty when they do.
     std::string rangeProblem() const;
+    // Traces 1 to tracesHeld() have blocks in the file: fewer than its header
+    // says when the recording was cut or stopped early.
+    std::int32_t tracesHeld() const;
+    // "The file holds traces 1-2 (its header says 3).", or empty when the file
+    // holds every trace its header counts.
+    std::string missingTracesText() const;
     // True while LoadData runs.
     bool replaying() const { return inLoop_; }
 
