@@ -14,7 +14,6 @@
 #include <fstream>
 #include <string>
 
-#include "acquisition/sim_device.h"
 #include "app/form_run_window.h"
 #include "app/replay_controller_form.h"
 #include "app/selected_views_form.h"
@@ -134,26 +133,12 @@ TEST_F(ReplayInWindow, TheOpenDialogIsFilteredToRecordingsAndCancellingLeavesNoF
 // The selected-channel plots after a live run on the free-running simulated
 // Dev1, once the window is in replay mode: what they draw and what Copy Data
 // copies must both come from the replay.
-class ReplayAfterALiveRun : public ShownForm {
+class ReplayAfterALiveRun : public ShownSimulatedForm {
 protected:
     void SetUp() override {
-        SimulatedDevice::Options options;
-        options.realTime = false;
-        form = std::make_unique<Korin16Form>(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
-        alerts = std::make_shared<RecordingAlertSink>();
-        form->setAlertSink(alerts);
-        form->show();
-        settle();
+        ShownSimulatedForm::SetUp();
         views = form->selectedViews.get();
         ASSERT_TRUE(waitFor([&] { return views->rawView()->width() > 100 && views->freqView()->width() > 100; }));
-        folder = fs::temp_directory_path() /
-                 ("korin16-replay-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override {
-        ShownForm::TearDown();
-        fs::remove_all(folder);
     }
     // A played (not recorded) run stopped after the DC-offset blocks and four more.
     void liveRun() {
@@ -189,7 +174,6 @@ protected:
     }
 
     SelectedViewsForm* views = nullptr;
-    fs::path folder;
 };
 
 TEST_F(ReplayAfterALiveRun, PlotsAndCopyDataShowNothingUntilTheFileIsPlayedThenItsData) {
