@@ -34,6 +34,8 @@ inline constexpr const char* kRecordingFileNotWritten =
 // Export files of a replay that cannot be created, and that can no longer be written.
 inline constexpr const char* kExportFileNotCreated = "The export file could not be created.";
 inline constexpr const char* kExportFileNotWritten = "The export has stopped: the export file could not be written.";
+// An export output that is the recording being replayed, or another recording.
+inline constexpr const char* kExportWouldOverwrite = "The export would overwrite a recording.";
 // A block of the file being replayed that can no longer be read.
 inline constexpr const char* kReplayFileNotRead = "The recording file could not be read.";
 // Asked with the yes/no dialog before a recorded run that may not fit on the
