@@ -107,4 +107,14 @@ std::string defaultNumberText(double value) {
     return out;
 }
 
+std::string defaultNumberText(double value, int significantDigits) {
+    if (!std::isfinite(value) || significantDigits < 1) return defaultNumberText(value);
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, significantDigits - 1);
+    if (written.ec != std::errc()) return defaultNumberText(value);
+    const std::optional<double> rounded = parseDouble(std::string_view(text, static_cast<std::size_t>(written.ptr - text)));
+    return defaultNumberText(rounded.value_or(value));
+}
+
 }  // namespace korin
