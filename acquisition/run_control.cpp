@@ -1,5 +1,6 @@
 #include "acquisition/run_control.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -276,7 +277,11 @@ bool RunControl::openRecordingFiles() {
 
 bool RunControl::measureDCOffset() {
     acq_.syokikaAry();
+    // The previous run's trace and times would read as this run's meanwhile.
+    for (RunText label : {RunText::LabelTrace, RunText::LabelRemaining, RunText::LabelInterval})
+        window_.setText(label, "");
     for (int block = 0; block < kDCOffsetBlocks; ++block) {
+        window_.showStatus(korin::status::dcOffsetLeft((kDCOffsetBlocks - block) * Timer::kBlockSeconds));
         if (acq_.DCData(block == kDCOffsetBlocks - 1) != 0) {
             finishMethod();
             window_.ShowAlertForm(alerts::kSamplingError);
@@ -303,6 +308,8 @@ void RunControl::installFilter() {
 }
 
 void RunControl::AcquisitionSetUp() {
+    window_.showStatus("");
+    runFinished_ = runRecords_ = false;
     window_.applyEnterBackColor();
     if (std::string problem = stim_.runStartProblem(window_.stepEnabled(StimulusController::kStep1),
                                                     window_.stepEnabled(StimulusController::kStep2));
@@ -338,6 +345,7 @@ void RunControl::AcquisitionSetUp() {
 
     manualPath_.clear();
     if (rectf && !openRecordingFiles()) return;
+    runRecords_ = rectf && !dataPath_.empty();
 
     std::vector<std::uint8_t> order;
     const bool step1 = window_.stepEnabled(StimulusController::kStep1);
@@ -390,6 +398,7 @@ void RunControl::TimerStart() {
     acq_.first = 1;
     stim_.StimTimer_Tick_First();  // pause catch-up, then the input (with the stimulus) restarts
     KyuusiTyuu = 0;
+    window_.showStatus(runningStatus());
     if (!inLoop_) AcquisitionLoop();
 }
 
@@ -474,6 +483,7 @@ void RunControl::AcquisitionLoop() {
             clock.PlusStep();
             if (onTraceEnd) onTraceEnd(finishedTrace);
             if (clock.getRemainingTrace() <= 0) {
+                runFinished_ = true;
                 window_.setText(RunText::LabelInterval, "00:00:00");
                 finishMethod();
                 break;
@@ -502,6 +512,7 @@ void RunControl::pausedWait() {
         window_.setManualButtonEnabled(true);
         IntervalTime = getIntervalAll(acq_.timer->getTraceMax() - acq_.timer->getnowtrace());
     }
+    window_.showStatus(KyuusiTyuu ? korin::status::kPausedBetweenTraces : korin::status::kPausedInTrace);
     while (PauseTyuu) {
         window_.pollEvents();
         if (stim_.stimStop) window_.setText(RunText::ManualButton, kStartStim);
@@ -526,7 +537,25 @@ void RunControl::finishMethod() {
     acq_.filecloseManual();
     resumeRequested_ = false;
     StopTyuuDisable();
+    window_.showStatus(endOfRunStatus());
 }
+
+korin::status::RunOutcome RunControl::outcome() const {
+    korin::status::RunOutcome run;
+    run.finished = runFinished_;
+    if (runRecords_) run.dataFile = dataPath_;
+    if (const Timer* clock = acq_.timer.get()) {
+        run.tracesComplete = static_cast<std::int64_t>(clock->getnowtrace());
+        // "# Repeat" 0 records one trace, as 1 does.
+        run.tracesAsked = std::max<std::int64_t>(1, static_cast<std::int64_t>(clock->getTraceMax()));
+        run.traceCutShort = !runFinished_ && clock->getTime() > 0;
+    }
+    return run;
+}
+
+std::string RunControl::runningStatus() const { return korin::status::runRunning(outcome()); }
+
+std::string RunControl::endOfRunStatus() const { return korin::status::runEnd(outcome()); }
 
 // --- Manual stimulation ---
 
