@@ -16,6 +16,7 @@ inline constexpr const char* kPausedInTrace =
     "Paused inside a trace. Play or Record resumes; Start Stim waits for a pause between traces.";
 inline constexpr const char* kReplayFinished = "Replay finished";
 inline constexpr const char* kReplaying = "Replaying";
+inline constexpr const char* kReplayPaused = "Replay paused. Play goes on; Stop starts again at the range's first block.";
 // Play in replay mode with no recording open.
 inline constexpr const char* kNoRecordingOpen = "Open a recording with \"...\" beside \"Filename\" first.";
 
