@@ -138,6 +138,15 @@ void RunControl::buttonMNL_Click() {
                 window_.ShowAlertForm(problem);
                 return;
             }
+            // An output with pulses but no electrode is not played: the user
+            // decides whether the rest of the Manual program goes ahead.
+            if (const std::string question = stim_.manualNoElectrodeQuestion();
+                !question.empty() && !window_.askYesNo(question))
+                return;
+            if (stim_.manualPatternLength() <= 0) {
+                window_.showStatus(korin::status::kManualNothingToDeliver);
+                return;
+            }
             setManualAcquisition();
         } else {
             stim_.stopManualStim();

@@ -14,6 +14,9 @@ inline constexpr const char* kPausedBetweenTraces =
     "Paused. Play or Record resumes; Start Stim delivers the Manual program.";
 inline constexpr const char* kPausedInTrace =
     "Paused inside a trace. Play or Record resumes; Start Stim waits for a pause between traces.";
+// "Start Stim" when no output of the Manual program has both pulses and an electrode.
+inline constexpr const char* kManualNothingToDeliver =
+    "Start Stim delivered nothing: no output of the Manual program has pulses and an electrode.";
 inline constexpr const char* kReplayFinished = "Replay finished";
 inline constexpr const char* kReplaying = "Replaying";
 inline constexpr const char* kReplayPaused = "Replay paused. Play goes on; Stop starts again at the range's first block.";

@@ -631,6 +631,54 @@ TEST_F(RunFixture, ManualStimulationDuringARecordedPauseWritesItsOwnFile) {
     EXPECT_EQ(window.text(RunText::ManualButton), "Start Stim");
 }
 
+TEST_F(RunFixture, StartStimWithPulsesButNoElectrodeAsksAndNoDeliversNothing) {
+    PulseConfigs pulse;
+    pulse.setParameter("Biphasic", "0.2", "50", "1", "9.6");  // 10 ms
+    manual.setPulses(PulseParameters::kS1, {pulse});
+    manual.S1Ch = PulseParameters::kNoElectrode;
+    const std::string s1Question =
+        "Manual S1 has pulses but no electrode: nothing reaches the tissue. Deliver anyway?";
+    struct Case {
+        bool s2Routed;  // S2 has pulses and electrode 3
+        bool yes;
+        bool played;
+        const char* statusAfter;  // "" for the paused text
+    } cases[] = {
+        {false, false, false, ""},
+        {true, false, false, ""},
+        {true, true, true, ""},  // S2 plays; S1 has nothing to play on
+        {false, true, false, korin::status::kManualNothingToDeliver},
+    };
+    settings("2", "1", "3");
+    for (const Case& c : cases) {
+        manual.setPulses(PulseParameters::kS2, c.s2Routed ? std::vector<PulseConfigs>{pulse} : std::vector<PulseConfigs>{});
+        manual.S2Ch = c.s2Routed ? 2 : PulseParameters::kNoElectrode;
+        window.answer = c.yes;
+        window.questions.clear();
+        int pausePolls = 0;
+        bool played = false;
+        std::string statusAfter;
+        atPass = [&](long long pass) {
+            if (pass == 3 && !run.PauseTyuu) run.toolStripButtonPause_Click();
+            if (!run.PauseTyuu) return;
+            if (++pausePolls == 2) {
+                const int writesBefore = driver->count("WriteAnalogF64");
+                run.buttonMNL_Click();
+                played = driver->count("WriteAnalogF64") > writesBefore;
+                statusAfter = window.status;
+            } else if (pausePolls == 3) {
+                run.toolStripButtonStop_Click();
+            }
+        };
+        window.polls = 0;
+        run.toolStripButtonRec_Click();
+        EXPECT_EQ(window.questions, std::vector<std::string>{s1Question});
+        EXPECT_EQ(played, c.played);
+        EXPECT_EQ(run.manualFilePath().empty(), !c.played) << "the manual file";
+        EXPECT_EQ(statusAfter, *c.statusAfter ? c.statusAfter : korin::status::kPausedBetweenTraces);
+    }
+}
+
 TEST(PassTimingStats, CountsLatePassesAndPercentiles) {
     PassTiming timing;
     for (int i = 0; i < 98; ++i) timing.add(3.5, 500);
