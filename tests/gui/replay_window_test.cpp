@@ -35,7 +35,7 @@ protected:
         recordingPath = (folder / "three_seconds.pldat").string();
         SimRecording(11).record(recordingPath, 3.0, 1);
         control<QToolButton>("toolStripButtonSwitch")->click();
-        form->replayController->chooseRecordingFile = [this] { return recordingPath; };
+        form->replayController->chooseRecordingFile = [this](const std::string&) { return recordingPath; };
         control<QPushButton>("buttonFileOpen")->click();
     }
     void TearDown() override {
@@ -105,13 +105,16 @@ TEST_F(ReplayInWindow, LeavingReplayModeAtTheEndLeavesBackAndNextDisabled) {
     EXPECT_TRUE(enabled("toolStripButtonPlay"));
 }
 
-TEST_F(ReplayInWindow, TheOpenDialogIsFilteredToRecordingsAndCancellingLeavesNoFileOpen) {
-    QString name, filter;
+TEST_F(ReplayInWindow, TheOpenDialogStartsInTheOutputFolderWithNoNameAndCancellingLeavesNoFileOpen) {
+    control<QLineEdit>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    QString name, filter, directory, fileName = "unread";
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             name = dialog->objectName();
             filter = dialog->nameFilters().join(";");
+            directory = dialog->directory().absolutePath();
+            if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) fileName = edit->text();
             dialog->reject();
         }
     });
@@ -121,7 +124,30 @@ TEST_F(ReplayInWindow, TheOpenDialogIsFilteredToRecordingsAndCancellingLeavesNoF
     fresh.buttonFileOpen_Click();
     EXPECT_EQ(name, "openFileDialog1");
     EXPECT_EQ(filter, "pldat (*.pldat)");
+    EXPECT_EQ(directory.toStdString(), fs::canonical(folder).string());
+    EXPECT_EQ(fileName, "");
     EXPECT_FALSE(fresh.control->readerActive);
+}
+
+TEST_F(ReplayInWindow, TheOpenDialogStartsWhereTheLastRecordingWasElseInTheOutputFolder) {
+    const fs::path output = folder / "output";
+    fs::create_directories(output);
+    auto* outputBox = control<QLineEdit>("textBoxExportDire");
+    ReplayControllerForm fresh(*form);
+    struct Case {
+        ReplayControllerForm* controller;
+        std::string outputFolder;
+        std::string start;
+    } cases[] = {
+        {form->replayController.get(), output.string(), folder.string()},  // opened three_seconds.pldat there
+        {&fresh, output.string(), output.string()},
+        {&fresh, (folder / "missing").string(), ""},
+        {&fresh, "", ""},
+    };
+    for (const Case& c : cases) {
+        outputBox->setText(QString::fromStdString(c.outputFolder));
+        EXPECT_EQ(c.controller->openDialogFolder(), c.start) << c.outputFolder;
+    }
 }
 
 }  // namespace
