@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -72,6 +73,18 @@ TEST_F(ReplayInWindow, OpenPlayFastToTheEndThenStepBackAndForward) {
     EXPECT_EQ(form->reader->traceBlockNumberIndex, 1);
     EXPECT_EQ(label("labelRemainingRep"), "00:00:01");
     EXPECT_TRUE(enabled("toolStripButtonPlay2"));
+}
+
+TEST_F(ReplayInWindow, TheStatusBarSaysReplayFinishedThenExportWritten) {
+    auto status = [&] { return form->statusBar()->currentMessage().toStdString(); };
+    control<QToolButton>("toolStripButtonPlay2")->click();
+    EXPECT_EQ(status(), "Replay finished");
+    control<QToolButton>("toolStripButtonStop2")->click();
+    control<QLineEdit>("textBoxExportDireReplay")->setText(QString::fromStdString(folder.string()));
+    control<QLineEdit>("textBoxExportfilenameReplay")->setText("part");
+    control<QToolButton>("toolStripButtonRec2")->click();
+    EXPECT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+    EXPECT_EQ(status(), "Export written: " + (folder / "part").string() + ".bin (6 blocks)");
 }
 
 TEST_F(ReplayInWindow, AChannelSwitchedOffIsLeftOutOfTheCsvExport) {
