@@ -42,6 +42,12 @@ inline constexpr const char* kReplayFileNotRead = "The recording file could not 
 // disk; {N} and {M} stand for whole minutes.
 inline constexpr const char* kDiskSpaceQuestion =
     "The output folder has room for about {N} min of recording, but this run records {M} min. Record anyway?";
+// Asked with the yes/no dialog at "Start Stim" when an output of the Manual
+// program has pulses but no electrode; {S} stands for "S1" or "S2".
+inline constexpr const char* kManualNoElectrodeQuestion =
+    "Manual {S} has pulses but no electrode: nothing reaches the tissue. Deliver anyway?";
+inline constexpr const char* kManualNoElectrodesQuestion =
+    "Manual S1 and S2 have pulses but no electrode: nothing reaches the tissue. Deliver anyway?";
 // Asked with the yes/no dialog when the window closes while the preset reads "Custom".
 inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
 

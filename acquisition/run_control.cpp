@@ -1,5 +1,6 @@
 #include "acquisition/run_control.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -135,6 +136,15 @@ void RunControl::buttonMNL_Click() {
             // Checked only when starting: "Stop Stim" must always stop.
             if (std::string problem = stim_.manualStartProblem(); !problem.empty()) {
                 window_.ShowAlertForm(problem);
+                return;
+            }
+            // An output with pulses but no electrode is not played: the user
+            // decides whether the rest of the Manual program goes ahead.
+            if (const std::string question = stim_.manualNoElectrodeQuestion();
+                !question.empty() && !window_.askYesNo(question))
+                return;
+            if (stim_.manualPatternLength() <= 0) {
+                window_.showStatus(korin::status::kManualNothingToDeliver);
                 return;
             }
             setManualAcquisition();
@@ -276,7 +286,11 @@ bool RunControl::openRecordingFiles() {
 
 bool RunControl::measureDCOffset() {
     acq_.syokikaAry();
+    // The previous run's trace and times would read as this run's meanwhile.
+    for (RunText label : {RunText::LabelTrace, RunText::LabelRemaining, RunText::LabelInterval})
+        window_.setText(label, "");
     for (int block = 0; block < kDCOffsetBlocks; ++block) {
+        window_.showStatus(korin::status::dcOffsetLeft((kDCOffsetBlocks - block) * Timer::kBlockSeconds));
         if (acq_.DCData(block == kDCOffsetBlocks - 1) != 0) {
             finishMethod();
             window_.ShowAlertForm(alerts::kSamplingError);
@@ -303,6 +317,8 @@ void RunControl::installFilter() {
 }
 
 void RunControl::AcquisitionSetUp() {
+    window_.showStatus("");
+    runFinished_ = runRecords_ = false;
     window_.applyEnterBackColor();
     if (std::string problem = stim_.runStartProblem(window_.stepEnabled(StimulusController::kStep1),
                                                     window_.stepEnabled(StimulusController::kStep2));
@@ -338,6 +354,7 @@ void RunControl::AcquisitionSetUp() {
 
     manualPath_.clear();
     if (rectf && !openRecordingFiles()) return;
+    runRecords_ = rectf && !dataPath_.empty();
 
     std::vector<std::uint8_t> order;
     const bool step1 = window_.stepEnabled(StimulusController::kStep1);
@@ -391,6 +408,7 @@ void RunControl::TimerStart() {
     acq_.first = 1;
     stim_.StimTimer_Tick_First();  // pause catch-up, then the input (with the stimulus) restarts
     KyuusiTyuu = 0;
+    window_.showStatus(runningStatus());
     if (!inLoop_) AcquisitionLoop();
 }
 
@@ -476,6 +494,7 @@ void RunControl::AcquisitionLoop() {
             clock.PlusStep();
             if (onTraceEnd) onTraceEnd(finishedTrace);
             if (clock.getRemainingTrace() <= 0) {
+                runFinished_ = true;
                 window_.setText(RunText::LabelInterval, "00:00:00");
                 finishMethod();
                 break;
@@ -504,6 +523,7 @@ void RunControl::pausedWait() {
         window_.setManualButtonEnabled(true);
         IntervalTime = getIntervalAll(acq_.timer->getTraceMax() - acq_.timer->getnowtrace());
     }
+    window_.showStatus(KyuusiTyuu ? korin::status::kPausedBetweenTraces : korin::status::kPausedInTrace);
     while (PauseTyuu) {
         window_.pollEvents();
         if (stim_.stimStop) window_.setText(RunText::ManualButton, kStartStim);
@@ -529,6 +549,7 @@ void RunControl::finishMethod() {
     acq_.filecloseManual();
     resumeRequested_ = false;
     StopTyuuDisable();
+    window_.showStatus(endOfRunStatus());
 }
 
 // --- First thresholds ---
@@ -550,6 +571,23 @@ void RunControl::takeFirstThresholds() {
     }
     acq_.firstThresholds = nullptr;
 }
+
+korin::status::RunOutcome RunControl::outcome() const {
+    korin::status::RunOutcome run;
+    run.finished = runFinished_;
+    if (runRecords_) run.dataFile = dataPath_;
+    if (const Timer* clock = acq_.timer.get()) {
+        run.tracesComplete = static_cast<std::int64_t>(clock->getnowtrace());
+        // "# Repeat" 0 records one trace, as 1 does.
+        run.tracesAsked = std::max<std::int64_t>(1, static_cast<std::int64_t>(clock->getTraceMax()));
+        run.traceCutShort = !runFinished_ && clock->getTime() > 0;
+    }
+    return run;
+}
+
+std::string RunControl::runningStatus() const { return korin::status::runRunning(outcome()); }
+
+std::string RunControl::endOfRunStatus() const { return korin::status::runEnd(outcome()); }
 
 // --- Manual stimulation ---
 

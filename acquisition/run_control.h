@@ -18,6 +18,7 @@
 #include "acquisition/run_flags.h"
 #include "acquisition/run_window.h"
 #include "acquisition/run_gating.h"
+#include "acquisition/status_messages.h"
 #include "files/file_naming.h"
 #include "processing/first_thresholds.h"
 
@@ -89,6 +90,12 @@ public:
     const std::string& summaryFilePath() const { return summaryPath_; }
     const std::string& manualFilePath() const { return manualPath_; }
 
+    // The status line while traces run and at the end of a run, built from what
+    // run control knows of the current (or last) run; notices of the run join
+    // them here, so that neither text overwrites another.
+    std::string runningStatus() const;
+    std::string endOfRunStatus() const;
+
     // Work time of every pass of the current (or last) run.
     const PassTiming& passTiming() const { return passTiming_; }
 
@@ -123,6 +130,7 @@ private:
     // blocks; after every pass, once they are in, they set the thresholds.
     void gatherFirstThresholds();
     void takeFirstThresholds();
+    korin::status::RunOutcome outcome() const;
 
     AcquisitionNI& acq_;
     StimulusController& stim_;
@@ -130,6 +138,8 @@ private:
     korin::ChannelLevels& levels_;
 
     bool runActive_ = false;
+    bool runFinished_ = false;  // the last trace was completed
+    bool runRecords_ = false;   // this run writes dataPath_ (which names the last recorded run's file)
     bool inLoop_ = false;
     bool eventPumpUp_ = false;
     // A resume asked for from inside the event pump; the loop carries it out, so

@@ -8,6 +8,7 @@
 #include "acquisition/alert_messages.h"
 #include "acquisition/number_text.h"
 #include "acquisition/run_control.h"
+#include "acquisition/status_messages.h"
 #include "acquisition/timer.h"
 #include "files/export_writer.h"
 #include "files/file_reader.h"
@@ -263,6 +264,7 @@ int ReplayControl::thresholdKeisannLoad() {
 
 void ReplayControl::toolStripButtonPlay_Click() {
     guarded([&] {
+        if (!readerActive) window_.showStatus(korin::status::kNoRecordingOpen);
         if (!readerActive || inLoop_) return;
         rectf = 0;
         reader()->rectf = false;
@@ -272,6 +274,7 @@ void ReplayControl::toolStripButtonPlay_Click() {
 
 void ReplayControl::toolStripButtonRec_Click() {
     guarded([&] {
+        if (!readerActive) window_.showStatus(korin::status::kNoRecordingOpen);
         if (!readerActive || inLoop_) return;
         FileReader& fr = *reader();
         rectf = 1;
@@ -413,6 +416,22 @@ std::string ReplayControl::exportPath() const {
     return path;
 }
 
+std::string ReplayControl::exportDataPath() const {
+    return reader()->shortExportOn ? exportPath() + ".bin" : exportPath();
+}
+
+void ReplayControl::showReplayEnd(bool exported, std::int64_t blocks, bool wholeRange) {
+    namespace status = korin::status;
+    if (exported) {
+        const std::string path = exportDataPath();
+        window_.showStatus(wholeRange ? status::exportWritten(path, blocks) : status::exportStopped(path, blocks));
+    } else if (wholeRange) {
+        window_.showStatus(status::kReplayFinished);
+    } else {
+        window_.showStatus(PauseTyuu ? status::kReplayPaused : "");
+    }
+}
+
 void ReplayControl::readData() {
     FileReader& fr = *reader();
     blockRead_ = false;
@@ -464,6 +483,8 @@ void ReplayControl::LoadData() {
     inLoop_ = true;
     readFailed_ = rangeFailed_ = false;
     bool writeFailed = false;
+    std::int64_t blocksExported = 0;
+    window_.showStatus(exportOn ? korin::status::exporting(exportDataPath()) : korin::status::kReplaying);
     try {
         if (!PauseTyuu) {
             fr.syokika();
@@ -481,6 +502,7 @@ void ReplayControl::LoadData() {
                     writeFailed = true;
                     break;
                 }
+                if (exportOn) ++blocksExported;
                 if (onBlock) onBlock();
                 progressMessage();
                 window_.DrawChartLoad();
@@ -503,6 +525,7 @@ void ReplayControl::LoadData() {
     inLoop_ = false;
     if (exportOn && !fr.fileclose()) writeFailed = true;
     window_.terminateEventPump();
+    showReplayEnd(exportOn, blocksExported, !writeFailed && !rangeFailed_ && !readFailed_ && fr.isLastBlockReplay());
     if (writeFailed) {
         console(fr.exportErrorText().c_str());
         StopTyuuDisable();

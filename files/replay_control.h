@@ -131,6 +131,11 @@ private:
     void setSampleWindow(double blockOffsetMs);
     bool exporting() const { return rectf != 0; }
     std::string exportPath() const;
+    // The export's data file: the .bin of "Short (16 bit)", the .csv.
+    std::string exportDataPath() const;
+    // The status line at the end of a replay or export of `blocks` blocks;
+    // `wholeRange` when it reached the range's end.
+    void showReplayEnd(bool exported, std::int64_t blocks, bool wholeRange);
     void startDelay(int ms);
     void cancelDelay();
     void stepEnd();

@@ -54,6 +54,18 @@ std::string StimulusController::manualStartProblem() const {
     return PulsePost0Check() ? korin::alerts::kLastPulsePostManual : std::string();
 }
 
+std::string StimulusController::manualNoElectrodeQuestion() const {
+    const PulseParameters& p = program(kManual);
+    auto unrouted = [&](int f) { return p.pulseCount(f) != 0 && p.electrode(f) == PulseParameters::kNoElectrode; };
+    const bool s1 = unrouted(PulseParameters::kS1);
+    const bool s2 = unrouted(PulseParameters::kS2);
+    if (s1 && s2) return korin::alerts::kManualNoElectrodesQuestion;
+    if (!s1 && !s2) return {};
+    std::string question = korin::alerts::kManualNoElectrodeQuestion;
+    question.replace(question.find("{S}"), 3, s1 ? "S1" : "S2");
+    return question;
+}
+
 // --- Step outputs ---
 
 void StimulusController::getStimPatternArray() {

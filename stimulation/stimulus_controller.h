@@ -58,6 +58,9 @@ public:
     std::string runStartProblem(bool step1Enabled, bool step2Enabled) const;
     // The same for "Start Stim", on the Manual program.
     std::string manualStartProblem() const;
+    // The question "Start Stim" asks first when an output of the Manual program
+    // has pulses but no electrode (it is not played); "" when none has.
+    std::string manualNoElectrodeQuestion() const;
 
     // --- Step outputs, trace by trace ---
     // Prepares the coming trace's output (or none) for the run clock's step;

@@ -139,6 +139,22 @@ TEST_F(ReplayControlTest, PauseThenPlayContinuesWithTheNextBlockWithoutClearingT
     EXPECT_EQ(replay.reader()->EpIndex, 2);
 }
 
+TEST_F(ReplayControlTest, TheStatusLineSaysWhatPlayNeedsThenPausedThenFinished) {
+    replay.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.status, "Open a recording with \"...\" beside \"Filename\" first.");
+    open(2);
+    window.onDraw = [&] {
+        if (window.draws == 2) replay.toolStripButtonPause_Click();
+        if (window.draws == 3) {
+            EXPECT_EQ(window.status, "Replaying");
+        }
+    };
+    replay.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.status, "Replay paused. Play goes on; Stop starts again at the range's first block.");
+    replay.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.status, "Replay finished");
+}
+
 TEST_F(ReplayControlTest, StopThenPlayRestartsAtTheRangesFirstBlockWithClearedAnalysis) {
     open(2);
     range("2", "2", "0", "1000");

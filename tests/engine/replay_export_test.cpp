@@ -157,6 +157,33 @@ TEST_F(ReplayExportTest, PausingClosesTheExportWithTheBlocksSoFarAndRecordStarts
     EXPECT_EQ(out(".bin").size(), 320'000u) << "from the replay position on";
 }
 
+TEST_F(ReplayExportTest, TheStatusLineNamesTheExportFileAndTheBlocksItHolds) {
+    struct Case {
+        const char* format;
+        int pauseAtBlock;  // 0: never
+        std::string status;
+    };
+    const std::string base = dir.file("") + "/out";
+    const Case cases[] = {
+        {"Short (16 bit)", 0, "Export written: " + base + ".bin (4 blocks)"},
+        {"CSV", 0, "Export written: " + base + ".csv (4 blocks)"},
+        {"Short (16 bit)", 1, "Export stopped: " + base + ".bin holds 1 block"},
+    };
+    for (const Case& c : cases) {
+        open(2);
+        const std::string exporting = "Exporting to " + base + (c.format[0] == 'C' ? ".csv" : ".bin");
+        window.draws = 0;
+        window.onDraw = [&] {
+            if (window.draws == 1) {
+                EXPECT_EQ(window.status, exporting);
+            }
+            if (window.draws == c.pauseAtBlock) replay.toolStripButtonPause_Click();
+        };
+        exportAs(c.format);
+        EXPECT_EQ(window.status, c.status);
+    }
+}
+
 TEST_F(ReplayExportTest, AnExportFileThatCannotBeCreatedAlertsBeforeTheReplayStarts) {
     open(1);
     window.texts[ReplayText::DataFormat] = "CSV";
@@ -221,6 +248,7 @@ TEST_F(ReplayExportTest, ADiskThatFillsStopsTheExportWithEveryWholeBlockBeforeIt
         exportAs("Short (16 bit)");
     }
     EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kExportFileNotWritten});
+    EXPECT_EQ(window.status, "Export stopped: " + dir.file("") + "/out.bin holds 2 blocks");
     const std::string bin = out(".bin");
     ASSERT_EQ(bin.size(), 2u * 320'000u);
     EXPECT_EQ(binValue(bin, 16 * 19999 + 15), identityCount(1, 9999, 15));

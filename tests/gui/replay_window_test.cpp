@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -41,7 +42,7 @@ protected:
         recordingPath = (folder / "three_seconds.pldat").string();
         SimRecording(11).record(recordingPath, 3.0, 1);
         control<QToolButton>("toolStripButtonSwitch")->click();
-        form->replayController->chooseRecordingFile = [this] { return recordingPath; };
+        form->replayController->chooseRecordingFile = [this](const std::string&) { return recordingPath; };
         control<QPushButton>("buttonFileOpen")->click();
     }
     void TearDown() override {
@@ -80,6 +81,18 @@ TEST_F(ReplayInWindow, OpenPlayFastToTheEndThenStepBackAndForward) {
     EXPECT_TRUE(enabled("toolStripButtonPlay2"));
 }
 
+TEST_F(ReplayInWindow, TheStatusBarSaysReplayFinishedThenExportWritten) {
+    auto status = [&] { return form->statusBar()->currentMessage().toStdString(); };
+    control<QToolButton>("toolStripButtonPlay2")->click();
+    EXPECT_EQ(status(), "Replay finished");
+    control<QToolButton>("toolStripButtonStop2")->click();
+    control<QLineEdit>("textBoxExportDireReplay")->setText(QString::fromStdString(folder.string()));
+    control<QLineEdit>("textBoxExportfilenameReplay")->setText("part");
+    control<QToolButton>("toolStripButtonRec2")->click();
+    EXPECT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+    EXPECT_EQ(status(), "Export written: " + (folder / "part").string() + ".bin (6 blocks)");
+}
+
 TEST_F(ReplayInWindow, AChannelSwitchedOffIsLeftOutOfTheCsvExport) {
     auto* channel3 = control<QPushButton>("buttonChrep_3");
     channel3->click();
@@ -111,13 +124,16 @@ TEST_F(ReplayInWindow, LeavingReplayModeAtTheEndLeavesBackAndNextDisabled) {
     EXPECT_TRUE(enabled("toolStripButtonPlay"));
 }
 
-TEST_F(ReplayInWindow, TheOpenDialogIsFilteredToRecordingsAndCancellingLeavesNoFileOpen) {
-    QString name, filter;
+TEST_F(ReplayInWindow, TheOpenDialogStartsInTheOutputFolderWithNoNameAndCancellingLeavesNoFileOpen) {
+    control<QLineEdit>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    QString name, filter, directory, fileName = "unread";
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
             name = dialog->objectName();
             filter = dialog->nameFilters().join(";");
+            directory = dialog->directory().absolutePath();
+            if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) fileName = edit->text();
             dialog->reject();
         }
     });
@@ -127,7 +143,30 @@ TEST_F(ReplayInWindow, TheOpenDialogIsFilteredToRecordingsAndCancellingLeavesNoF
     fresh.buttonFileOpen_Click();
     EXPECT_EQ(name, "openFileDialog1");
     EXPECT_EQ(filter, "pldat (*.pldat)");
+    EXPECT_EQ(directory.toStdString(), fs::canonical(folder).string());
+    EXPECT_EQ(fileName, "");
     EXPECT_FALSE(fresh.control->readerActive);
+}
+
+TEST_F(ReplayInWindow, TheOpenDialogStartsWhereTheLastRecordingWasElseInTheOutputFolder) {
+    const fs::path output = folder / "output";
+    fs::create_directories(output);
+    auto* outputBox = control<QLineEdit>("textBoxExportDire");
+    ReplayControllerForm fresh(*form);
+    struct Case {
+        ReplayControllerForm* controller;
+        std::string outputFolder;
+        std::string start;
+    } cases[] = {
+        {form->replayController.get(), output.string(), folder.string()},  // opened three_seconds.pldat there
+        {&fresh, output.string(), output.string()},
+        {&fresh, (folder / "missing").string(), ""},
+        {&fresh, "", ""},
+    };
+    for (const Case& c : cases) {
+        outputBox->setText(QString::fromStdString(c.outputFolder));
+        EXPECT_EQ(c.controller->openDialogFolder(), c.start) << c.outputFolder;
+    }
 }
 
 // The selected-channel plots after a live run on the free-running simulated
@@ -194,7 +233,7 @@ TEST_F(ReplayAfterALiveRun, PlotsAndCopyDataShowNothingUntilTheFileIsPlayedThenI
 
     const std::string path = (folder / "three_seconds.pldat").string();
     SimRecording(11).record(path, 3.0, 1);
-    form->replayController->chooseRecordingFile = [&] { return path; };
+    form->replayController->chooseRecordingFile = [&](const std::string&) { return path; };
     control<QPushButton>("buttonFileOpen")->click();
     for (int i = 0; i < 3; ++i) control<QToolButton>("toolStripButtonMode")->click();
     EXPECT_TRUE(empty(views->rawView(), form->colors)) << "opened, not played";
