@@ -29,16 +29,7 @@ constexpr int kFilterPrimingReads = 3;  // 150 ms through the new filter
 constexpr int kThresholdBlock = 4;      // thresholds after the trace's first 2 s
 constexpr float kShortestCountdown = 0.5f;
 
-// Handlers never let an exception escape into the window's event loop.
-template <typename F>
-void guarded(F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        std::printf("%s\n", e.what());
-        std::fflush(stdout);
-    }
-}
+constexpr const char* kUnknownException = "an exception of unknown type";
 
 }  // namespace
 
@@ -55,6 +46,52 @@ RunControl::RunControl(AcquisitionNI& acquisition, StimulusController& stimulus,
 
 RunControl::~RunControl() {
     if (runActive_) finishMethod();
+}
+
+// Defined before the handlers that use them.
+template <typename F>
+void RunControl::guarded(F&& body) {
+    try {
+        body();
+        return;
+    } catch (const std::exception& e) {
+        noteFault(e.what());
+    } catch (...) {
+        noteFault(kUnknownException);
+    }
+    if (runActive_) {
+        faultPending_ = true;
+        finishMethod();
+    } else {
+        StopTyuuDisable();  // no run exists: the controls must not stay gated for one
+    }
+}
+
+template <typename F>
+void RunControl::finishStep(F&& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        noteFault(e.what());
+        faultPending_ = true;
+    } catch (...) {
+        noteFault(kUnknownException);
+        faultPending_ = true;
+    }
+}
+
+void RunControl::noteFault(const std::string& reason) {
+    std::printf("Internal error: %s\n", reason.c_str());
+    std::fflush(stdout);
+}
+
+void RunControl::internalError(const std::string& reason) {
+    noteFault(reason);
+    if (!runActive_) return;
+    // Every wait and loop of a run checks the stop flag after its pump, so the
+    // run ends there, with no block after this one.
+    faultPending_ = true;
+    StopTyuuDisable();
 }
 
 void RunControl::applyState(RunState state) {
@@ -283,6 +320,7 @@ bool RunControl::measureDCOffset() {
             return false;
         }
         window_.pollEvents();
+        if (!runActive_) return false;  // a handler inside the pump ended the run
     }
     korin::DCOffsetKeisann(acq_.chAry, acq_.dcOffsetValue);
     return true;
@@ -431,6 +469,11 @@ bool RunControl::intervalPass() {
 
 void RunControl::AcquisitionLoop() {
     inLoop_ = true;
+    // Cleared however the loop is left, by an exception too, so that the next run loops again.
+    struct LoopScope {
+        bool& inLoop;
+        ~LoopScope() { inLoop = false; }
+    } scope{inLoop_};
     Timer& clock = *acq_.timer;
     using Clock = std::chrono::steady_clock;
     Clock::time_point passStart = Clock::now();
@@ -492,7 +535,6 @@ void RunControl::AcquisitionLoop() {
         window_.pollEvents();
         notePass();
     }
-    inLoop_ = false;
 }
 
 void RunControl::pausedWait() {
@@ -513,8 +555,8 @@ void RunControl::finishMethod() {
     if (!runActive_) return;  // the end of a run happens exactly once
     runActive_ = false;
     stim_.finishRun();
-    window_.endSelectedRendering();
-    if (eventPumpUp_) window_.terminateEventPump();
+    finishStep([&] { window_.endSelectedRendering(); });
+    if (eventPumpUp_) finishStep([&] { window_.terminateEventPump(); });
     eventPumpUp_ = false;
     acq_.Teisi();
     // A run stopped before its first block leaves no data file: a header alone
@@ -525,7 +567,13 @@ void RunControl::finishMethod() {
     if (noBlock) discardRecordingFiles();
     acq_.filecloseManual();
     resumeRequested_ = false;
-    StopTyuuDisable();
+    // The end of a run ends any manual stimulation with it.
+    finishStep([&] { window_.setText(RunText::ManualButton, kStartStim); });
+    finishStep([&] { StopTyuuDisable(); });
+    if (faultPending_) {
+        faultPending_ = false;
+        window_.ShowAlertForm(alerts::kRunInternalError);
+    }
 }
 
 // --- Manual stimulation ---
