@@ -28,15 +28,9 @@ void console(const char* text) {
     std::fflush(stdout);
 }
 
-// Handlers never let an exception escape into the window's event loop.
-template <typename F>
-void guarded(F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        console(e.what());
-    }
-}
+constexpr const char* kUnknownException = "an exception of unknown type";
+
+void consoleFault(const std::string& reason) { console(("Internal error: " + reason).c_str()); }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
@@ -64,6 +58,38 @@ ReplayControl::ReplayControl(ReplayWindow& window, korin::ChannelLevels& levels,
 }
 
 ReplayControl::~ReplayControl() { cancelDelay(); }
+
+// Defined before the handlers that use them.
+template <typename F>
+void ReplayControl::guarded(F&& body) {
+    try {
+        body();
+        return;
+    } catch (const std::exception& e) {
+        consoleFault(e.what());
+    } catch (...) {
+        consoleFault(kUnknownException);
+    }
+    cancelDelay();
+    if (exporting()) reader()->fileclose();
+    window_.terminateEventPump();
+    inLoop_ = false;
+    alertInternalError();
+}
+
+void ReplayControl::alertInternalError() {
+    faultPending_ = false;
+    StopTyuuDisable();
+    window_.ShowAlertForm(exporting() ? alerts::kExportInternalError : alerts::kReplayInternalError);
+}
+
+void ReplayControl::internalError(const std::string& reason) {
+    consoleFault(reason);
+    if (!inLoop_) return;
+    // The loop checks PlayTyuu, which the stopped state clears, after every pump.
+    faultPending_ = true;
+    StopTyuuDisable();
+}
 
 void ReplayControl::applyState(RunState state) {
     flags_.apply(state);
@@ -465,13 +491,19 @@ void ReplayControl::LoadData() {
             }
         }
     } catch (const std::exception& e) {
-        console(e.what());
+        consoleFault(e.what());
+        faultPending_ = true;
+    } catch (...) {
+        consoleFault(kUnknownException);
+        faultPending_ = true;
     }
     cancelDelay();
     inLoop_ = false;
     if (exportOn && !fr.fileclose()) writeFailed = true;
     window_.terminateEventPump();
-    if (writeFailed) {
+    if (faultPending_) {
+        alertInternalError();
+    } else if (writeFailed) {
         console(fr.exportErrorText().c_str());
         StopTyuuDisable();
         window_.ShowAlertForm(alerts::kExportFileNotWritten);

@@ -86,6 +86,10 @@ public:
     std::string rangeProblem() const;
     // True while LoadData runs.
     bool replaying() const { return inLoop_; }
+    // A fault the window stopped at its own boundary (an exception out of a view
+    // or a handler run by the event pump): printed, and a replay or export in
+    // progress stops after its current block, with its files closed and the alert.
+    void internalError(const std::string& reason);
 
     void ReplayTyuuDisable() { applyState(korin::RunState::Replay); }
     void StopTyuuDisable() { applyState(korin::RunState::Stop); }
@@ -121,6 +125,11 @@ private:
     void setSampleWindow();
     bool exporting() const { return rectf != 0; }
     std::string exportPath() const;
+    // Runs a handler; an exception out of it is printed, any export closed with
+    // what it holds, the controls stopped and the internal-error alert shown.
+    template <typename F>
+    void guarded(F&& body);
+    void alertInternalError();
     void startDelay(int ms);
     void cancelDelay();
     void stepEnd();
@@ -131,6 +140,7 @@ private:
     bool readFailed_ = false;   // a block of the file could not be read
     bool rangeFailed_ = false;  // a range text is not a whole number
     bool blockRead_ = false;    // the last readData read a block
+    bool faultPending_ = false; // the replay ends with the internal-error alert
 
     std::thread threadDelay;
     std::mutex delayMutex_;
