@@ -3,6 +3,8 @@
 #include <QSurfaceFormat>
 #include <QVBoxLayout>
 
+#include "display/gl/fault_boundary.h"
+
 namespace {
 
 constexpr int kDepthBits = 16;
@@ -21,7 +23,8 @@ GlPanel::GlPanel(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 void GlPanel::paintGL() {
-    prepareFrame();
+    // A frame whose build fails is drawn as far as it got.
+    korin::ui::shielded([this] { prepareFrame(); });
     renderFrame(frame_, submission_);
 }
 
