@@ -74,10 +74,12 @@ SelectedViewsForm::SelectedViewsForm(Korin16Form& form, PointerInformation* poin
     form.hooks.SizeChangeDraw = [this] { SizeChangeDraw(); };
 
     connect(rawView_, &PlotPanel::pressed, this,
-            shield([this](int, int, Qt::MouseButton) { panelRawDataUp_MouseDown(); }));
+            shield([this](int, int, Qt::MouseButton b) { panelRawDataUp_MouseDown(b == Qt::LeftButton); }));
     connect(rawView_, &PlotPanel::released, this, shield([this] { panelRawDataUp_MouseUp(); }));
     connect(rawView_, &PlotPanel::left, this, shield([this] { panelRawDataUp_MouseLeave(); }));
-    connect(rawView_, &PlotPanel::pointerMoved, this, shield([this](int x, int y) { panelRawDataUp_MouseMove(x, y); }));
+    connect(rawView_, &PlotPanel::pointerMoved, this, shield([this](int x, int y, Qt::MouseButtons b) {
+        panelRawDataUp_MouseMove(x, y, b.testFlag(Qt::LeftButton));
+    }));
     connect(rawView_, &PlotPanel::doubleClicked, this, shield([this] { panelRawDataUp_DoubleClick(); }));
     connect(freqView_, &PlotPanel::pointerMoved, this, shield([this](int x, int y) { panelFreq_MouseMove(x, y); }));
     connect(freqView_, &PlotPanel::doubleClicked, this, shield([this] { panelFreq_DoubleClick(); }));

@@ -108,9 +108,10 @@ void SelectedViewsForm::panelFreq_MouseMove(int x, int y) {
 
 // --- Drags in the raw plot -----------------------------------------------------------
 
-void SelectedViewsForm::panelRawDataUp_MouseMove(int x, int y) {
+void SelectedViewsForm::panelRawDataUp_MouseMove(int x, int y, bool leftHeld) {
     const bool replay = form_.ReplayMode != 0;
-    if (!(replay ? form_.reader && form_.reader->DrawTyuu : form_.acquisition->DrawTyuu != 0) || !DragOK) return;
+    const bool dragging = drag.move(leftHeld);
+    if (!(replay ? form_.reader && form_.reader->DrawTyuu : form_.acquisition->DrawTyuu != 0) || !dragging) return;
     const PlotRange range = rawRange();
     if (static_cast<AnalysisMode>(form_.Mode) == AnalysisMode::EP) {
         const RawTraceX t = rawTraceX(range);
