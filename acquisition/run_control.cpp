@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "acquisition/acquisition_ni.h"
+#include "acquisition/caught_fault.h"
 #include "acquisition/rounding.h"
 #include "acquisition/timer.h"
 #include "acquisition/alert_messages.h"
@@ -28,8 +29,6 @@ constexpr int kDCOffsetBlocks = 11;
 constexpr int kFilterPrimingReads = 3;  // 150 ms through the new filter
 constexpr int kThresholdBlock = 4;      // thresholds after the trace's first 2 s
 constexpr float kShortestCountdown = 0.5f;
-
-constexpr const char* kUnknownException = "an exception of unknown type";
 
 }  // namespace
 
@@ -51,14 +50,9 @@ RunControl::~RunControl() {
 // Defined before the handlers that use them.
 template <typename F>
 void RunControl::guarded(F&& body) {
-    try {
-        body();
-        return;
-    } catch (const std::exception& e) {
-        noteFault(e.what());
-    } catch (...) {
-        noteFault(kUnknownException);
-    }
+    const std::optional<std::string> fault = korin::caughtFault(body);
+    if (!fault) return;
+    korin::printInternalError(*fault);
     if (runActive_) {
         faultPending_ = true;
         finishMethod();
@@ -69,24 +63,14 @@ void RunControl::guarded(F&& body) {
 
 template <typename F>
 void RunControl::finishStep(F&& step) {
-    try {
-        step();
-    } catch (const std::exception& e) {
-        noteFault(e.what());
-        faultPending_ = true;
-    } catch (...) {
-        noteFault(kUnknownException);
+    if (const std::optional<std::string> fault = korin::caughtFault(step)) {
+        korin::printInternalError(*fault);
         faultPending_ = true;
     }
 }
 
-void RunControl::noteFault(const std::string& reason) {
-    std::printf("Internal error: %s\n", reason.c_str());
-    std::fflush(stdout);
-}
-
 void RunControl::internalError(const std::string& reason) {
-    noteFault(reason);
+    korin::printInternalError(reason);
     if (!runActive_) return;
     // Every wait and loop of a run checks the stop flag after its pump, so the
     // run ends there, with no block after this one.

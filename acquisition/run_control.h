@@ -108,7 +108,6 @@ private:
     // progress at once, through finishMethod, with the internal-error alert.
     template <typename F>
     void guarded(F&& body);
-    void noteFault(const std::string& reason);
     // A window call of the run's end: a fault in it is noted, never let stop the finish.
     template <typename F>
     void finishStep(F&& step);

@@ -8,9 +8,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include <cstdio>
-
 #include "acquisition/acquisition_ni.h"
+#include "acquisition/caught_fault.h"
 #include "acquisition/run_control.h"
 #include "app/form_run_window.h"
 #include "app/korin16_form.h"
@@ -66,8 +65,7 @@ void Korin16Form::internalError(const std::string& reason) {
     } else if (replayController) {
         replayController->control->internalError(reason);
     } else {
-        std::printf("Internal error: %s\n", reason.c_str());
-        std::fflush(stdout);
+        korin::printInternalError(reason);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "acquisition/alert_messages.h"
+#include "acquisition/caught_fault.h"
 #include "acquisition/number_text.h"
 #include "acquisition/run_control.h"
 #include "acquisition/timer.h"
@@ -27,10 +28,6 @@ void console(const char* text) {
     std::printf("%s\n", text);
     std::fflush(stdout);
 }
-
-constexpr const char* kUnknownException = "an exception of unknown type";
-
-void consoleFault(const std::string& reason) { console(("Internal error: " + reason).c_str()); }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
@@ -62,14 +59,9 @@ ReplayControl::~ReplayControl() { cancelDelay(); }
 // Defined before the handlers that use them.
 template <typename F>
 void ReplayControl::guarded(F&& body) {
-    try {
-        body();
-        return;
-    } catch (const std::exception& e) {
-        consoleFault(e.what());
-    } catch (...) {
-        consoleFault(kUnknownException);
-    }
+    const std::optional<std::string> fault = korin::caughtFault(body);
+    if (!fault) return;
+    korin::printInternalError(*fault);
     cancelDelay();
     if (exporting()) reader()->fileclose();
     window_.terminateEventPump();
@@ -84,7 +76,7 @@ void ReplayControl::alertInternalError() {
 }
 
 void ReplayControl::internalError(const std::string& reason) {
-    consoleFault(reason);
+    korin::printInternalError(reason);
     if (!inLoop_) return;
     // The loop checks PlayTyuu, which the stopped state clears, after every pump.
     faultPending_ = true;
@@ -491,10 +483,10 @@ void ReplayControl::LoadData() {
             }
         }
     } catch (const std::exception& e) {
-        consoleFault(e.what());
+        korin::printInternalError(e.what());
         faultPending_ = true;
     } catch (...) {
-        consoleFault(kUnknownException);
+        korin::printInternalError(korin::kUnknownExceptionText);
         faultPending_ = true;
     }
     cancelDelay();

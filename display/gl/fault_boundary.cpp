@@ -1,6 +1,5 @@
 #include "display/gl/fault_boundary.h"
 
-#include <cstdio>
 #include <utility>
 
 namespace korin::ui {
@@ -17,18 +16,13 @@ FaultSink& sink() {
 FaultSink setFaultSink(FaultSink s) { return std::exchange(sink(), std::move(s)); }
 
 void reportFault(const std::string& reason) {
-    // The sink is the last stop: what it throws is printed, never let out.
-    try {
-        if (sink()) {
-            sink()(reason);
-            return;
-        }
-    } catch (const std::exception& e) {
-        std::printf("Internal error while reporting one: %s\n", e.what());
-    } catch (...) {
+    if (sink()) {
+        // The sink is the last stop: what it throws is printed, never let out.
+        const std::optional<std::string> fault = caughtFault([&] { sink()(reason); });
+        if (!fault) return;
+        printInternalError(*fault);
     }
-    std::printf("Internal error: %s\n", reason.c_str());
-    std::fflush(stdout);
+    printInternalError(reason);
 }
 
 }  // namespace korin::ui

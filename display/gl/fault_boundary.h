@@ -6,10 +6,12 @@
 // replay in progress (it ends through its normal finish, with an alert).
 #pragma once
 
-#include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
+
+#include "acquisition/caught_fault.h"
 
 namespace korin::ui {
 
@@ -23,13 +25,7 @@ void reportFault(const std::string& reason);
 // Runs `body`; no exception leaves it.
 template <typename F>
 void shielded(F&& body) noexcept {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        reportFault(e.what());
-    } catch (...) {
-        reportFault("an exception of unknown type");
-    }
+    if (const std::optional<std::string> fault = caughtFault(body)) reportFault(*fault);
 }
 
 namespace detail {
