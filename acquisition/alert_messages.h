@@ -34,6 +34,8 @@ inline constexpr const char* kRecordingFileNotWritten =
 // Export files of a replay that cannot be created, and that can no longer be written.
 inline constexpr const char* kExportFileNotCreated = "The export file could not be created.";
 inline constexpr const char* kExportFileNotWritten = "The export has stopped: the export file could not be written.";
+// An export output that is the recording being replayed, or another recording.
+inline constexpr const char* kExportWouldOverwrite = "The export would overwrite a recording.";
 // An exception out of a view, a handler or a loop: the run, replay or export
 // ended through its normal finish, and what was written is kept.
 inline constexpr const char* kRunInternalError =
@@ -49,5 +51,19 @@ inline constexpr const char* kDiskSpaceQuestion =
     "The output folder has room for about {N} min of recording, but this run records {M} min. Record anyway?";
 // Asked with the yes/no dialog when the window closes while the preset reads "Custom".
 inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
+
+// Evoked-response windows (the windows dialog and `korin16-cli measure --windows`), in ms.
+inline constexpr const char* kEvokedWindowsCount =
+    "Please give eight window values: BASE_FROM,BASE_TO,BLANK,WIN_FROM,WIN_TO,SLOPE_FROM,SLOPE_TO,WIDTH (ms).";
+inline constexpr const char* kEvokedBaselineWindow =
+    "The baseline must end at or before the onset and be at least 0.1 ms long.";
+inline constexpr const char* kEvokedBlank = "The artefact blank must be 0 ms or longer.";
+inline constexpr const char* kEvokedMeasureWindow =
+    "The measure window must start at or after the end of the blank and end after it starts.";
+inline constexpr const char* kEvokedSlopeWindow =
+    "The slope window must start at or after the end of the blank and be at least 0.1 ms long.";
+inline constexpr const char* kEvokedSlopeWidth =
+    "The slope width must be at least 0.1 ms and no longer than the measure window.";
+inline constexpr const char* kEvokedWindowReach = "Every window must lie within 100 ms of the onset.";
 
 }  // namespace korin::alerts

@@ -107,4 +107,8 @@ std::string defaultNumberText(double value) {
     return out;
 }
 
+char* writeShortest(char* out, double value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
+char* writeShortest(char* out, float value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
+char* writeShortest(char* out, std::int32_t value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
+
 }  // namespace korin

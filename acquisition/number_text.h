@@ -3,6 +3,7 @@
 // allowed, whatever the process locale. Nothing here throws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,5 +26,15 @@ std::optional<std::int32_t> parseInt32(std::string_view text);
 // window shows: "50", "0.5", "-0.25", "1000"; exponent form ("1E+15", "1E-05")
 // only for magnitudes of 1e15 and above or below 1e-4.
 std::string defaultNumberText(double value);
+
+// Room for any text of writeShortest.
+constexpr std::size_t kShortestTextRoom = 32;
+
+// The shortest text that reads back as the same value, in the form std::to_chars
+// chooses ("-2.5", "0.125", "86400", "1e-05"), written at `out`; returns its end.
+// No allocation, for files written line by line.
+char* writeShortest(char* out, double value);
+char* writeShortest(char* out, float value);
+char* writeShortest(char* out, std::int32_t value);
 
 }  // namespace korin

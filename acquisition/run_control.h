@@ -19,6 +19,7 @@
 #include "acquisition/run_window.h"
 #include "acquisition/run_gating.h"
 #include "files/file_naming.h"
+#include "processing/first_thresholds.h"
 
 class AcquisitionNI;
 class StimulusController;
@@ -129,6 +130,10 @@ private:
     bool intervalPass();
     void pausedWait();
     bool manualStimulationRunning() const;
+    // A run that starts with no thresholds set gathers its first four filtered
+    // blocks; after every pass, once they are in, they set the thresholds.
+    void gatherFirstThresholds();
+    void takeFirstThresholds();
 
     AcquisitionNI& acq_;
     StimulusController& stim_;
@@ -146,4 +151,5 @@ private:
     std::string dataPath_, summaryPath_, manualPath_;
     bool summaryCreated_ = false;  // the summary file did not exist before this run
     PassTiming passTiming_;
+    korin::FirstThresholds firstThresholds_;
 };

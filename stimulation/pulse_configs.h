@@ -33,6 +33,8 @@ inline constexpr double kSecondsPerSample = 0.00005;
 // The output task stages both outputs in 2 000 000 values, so one pattern may
 // hold at most this many samples per output (50 s).
 inline constexpr std::int32_t kMaxSamplesPerOutput = 1'000'000;
+// The stimulator's range: ±100 µA (±4 V on the outputs).
+inline constexpr double kIntensityLimitUa = 100.0;
 
 // Parses like the editor's single-precision fields: surrounding blanks and a
 // leading '+' allowed, the whole text must be a finite number.

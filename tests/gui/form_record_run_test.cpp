@@ -21,28 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RecordInWindow : public ShownForm {
-protected:
-    void SetUp() override {
-        // One folder per test: ctest runs the tests of this file side by side.
-        folder = fs::temp_directory_path() /
-                 ("korin16-window-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        SimulatedDevice::Options options;
-        options.realTime = false;
-        form = std::make_unique<Korin16Form>(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
-        alerts = std::make_shared<RecordingAlertSink>();
-        form->setAlertSink(alerts);
-        form->show();
-        settle();
-    }
-    void TearDown() override {
-        ShownForm::TearDown();
-        fs::remove_all(folder);
-    }
-    fs::path folder;
-};
+class RecordInWindow : public ShownSimulatedForm {};
 
 }  // namespace
 

@@ -14,11 +14,17 @@
 #include <fstream>
 #include <string>
 
+#include "app/form_run_window.h"
 #include "app/replay_controller_form.h"
+#include "app/selected_views_form.h"
+#include "display/gl/plot_panel.h"
+#include "display/selected_frames.h"
 #include "files/file_reader.h"
 #include "files/replay_control.h"
 #include "tests/engine/sim_recording.h"
 #include "tests/gui/gui_test_support.h"
+
+#include <QClipboard>
 
 namespace fs = std::filesystem;
 
@@ -122,6 +128,85 @@ TEST_F(ReplayInWindow, TheOpenDialogIsFilteredToRecordingsAndCancellingLeavesNoF
     EXPECT_EQ(name, "openFileDialog1");
     EXPECT_EQ(filter, "pldat (*.pldat)");
     EXPECT_FALSE(fresh.control->readerActive);
+}
+
+// The selected-channel plots after a live run on the free-running simulated
+// Dev1, once the window is in replay mode: what they draw and what Copy Data
+// copies must both come from the replay.
+class ReplayAfterALiveRun : public ShownSimulatedForm {
+protected:
+    void SetUp() override {
+        ShownSimulatedForm::SetUp();
+        views = form->selectedViews.get();
+        ASSERT_TRUE(waitFor([&] { return views->rawView()->width() > 100 && views->freqView()->width() > 100; }));
+    }
+    // A played (not recorded) run stopped after the DC-offset blocks and four more.
+    void liveRun() {
+        auto pump = form->runWindow->pump;
+        int pumps = 0;
+        form->runWindow->pump = [&, pump] {
+            pump();
+            if (++pumps == 11 + 4) control<QToolButton>("toolStripButtonStop")->click();
+        };
+        control<QToolButton>("toolStripButtonPlay")->click();
+        form->runWindow->pump = pump;
+        settle();
+    }
+    // The plot shows its empty frame: background, grid and axes only.
+    static bool empty(PlotPanel* p, const ViewColors& colors) {
+        DrawList frame;
+        buildEmptyPlotFrame(frame, colors, p->width(), p->height());
+        return p->drawList().vertices() == frame.vertices();
+    }
+    // Square markers of the spike-rate plot, one per bin drawn.
+    static int markers(PlotPanel* p) {
+        std::uint32_t vertices = 0;
+        for (const DrawBatch& b : p->drawList().batches())
+            if (b.primitive == Primitive::Quads) vertices += b.count;
+        return static_cast<int>(vertices / 4);
+    }
+    // Data rows of Copy Data (the header line left out).
+    int copiedRows() {
+        views->toolStripMenuItemCopyData_Click();
+        const QString text = QApplication::clipboard()->text();
+        EXPECT_TRUE(text.startsWith("time (ms)\tSpikes per Second\n")) << text.toStdString();
+        return static_cast<int>(text.count('\n')) - 1;
+    }
+
+    SelectedViewsForm* views = nullptr;
+};
+
+TEST_F(ReplayAfterALiveRun, PlotsAndCopyDataShowNothingUntilTheFileIsPlayedThenItsData) {
+    ASSERT_EQ(form->Mode, 0) << "spike rate";
+    liveRun();
+    ASSERT_TRUE(form->acquisition->DrawTyuu);
+    ASSERT_FALSE(empty(views->rawView(), form->colors)) << "the live run was drawn";
+    ASSERT_GE(copiedRows(), 1);
+
+    control<QToolButton>("toolStripButtonSwitch")->click();
+    settle();
+    // The mode button cycled once round redraws both plots, as any repaint does.
+    for (int i = 0; i < 3; ++i) control<QToolButton>("toolStripButtonMode")->click();
+    ASSERT_EQ(form->ReplayMode, 1);
+    EXPECT_TRUE(empty(views->rawView(), form->colors)) << "switched to replay";
+    EXPECT_TRUE(empty(views->freqView(), form->colors)) << "switched to replay";
+    EXPECT_EQ(copiedRows(), 0) << "switched to replay";
+
+    const std::string path = (folder / "three_seconds.pldat").string();
+    SimRecording(11).record(path, 3.0, 1);
+    form->replayController->chooseRecordingFile = [&] { return path; };
+    control<QPushButton>("buttonFileOpen")->click();
+    for (int i = 0; i < 3; ++i) control<QToolButton>("toolStripButtonMode")->click();
+    EXPECT_TRUE(empty(views->rawView(), form->colors)) << "opened, not played";
+    EXPECT_TRUE(empty(views->freqView(), form->colors)) << "opened, not played";
+    EXPECT_EQ(copiedRows(), 0) << "opened, not played";
+
+    control<QComboBox>("comboBoxDelay")->setCurrentText("Fast");
+    control<QToolButton>("toolStripButtonPlay2")->click();
+    settle();
+    EXPECT_FALSE(empty(views->rawView(), form->colors)) << "played";
+    EXPECT_EQ(markers(views->freqView()), 3) << "three one-second bins of the file";
+    EXPECT_EQ(copiedRows(), 3) << "played";
 }
 
 }  // namespace
