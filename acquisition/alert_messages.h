@@ -36,6 +36,13 @@ inline constexpr const char* kExportFileNotCreated = "The export file could not 
 inline constexpr const char* kExportFileNotWritten = "The export has stopped: the export file could not be written.";
 // An export output that is the recording being replayed, or another recording.
 inline constexpr const char* kExportWouldOverwrite = "The export would overwrite a recording.";
+// An exception out of a view, a handler or a loop: the run, replay or export
+// ended through its normal finish, and what was written is kept.
+inline constexpr const char* kRunInternalError =
+    "The run has stopped because of an internal error. The recording keeps every block up to this point.";
+inline constexpr const char* kReplayInternalError = "The replay has stopped because of an internal error.";
+inline constexpr const char* kExportInternalError =
+    "The export has stopped because of an internal error. The export files keep every block up to this point.";
 // A block of the file being replayed that can no longer be read.
 inline constexpr const char* kReplayFileNotRead = "The recording file could not be read.";
 // Asked with the yes/no dialog before a recorded run that may not fit on the

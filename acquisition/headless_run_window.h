@@ -28,7 +28,10 @@ public:
         if (onStatus) onStatus(message);
     }
     void applyEnterBackColor() override {}
-    void DrawChart() override { ++draws; }
+    void DrawChart() override {
+        ++draws;
+        if (onDraw) onDraw();
+    }
     void endSelectedRendering() override {}
     bool initEventPump() override { return eventPumpAvailable; }
     void pollEvents() override;
@@ -53,6 +56,8 @@ public:
     long long polls = 0;
     // Called at every pump of events with the pump's number (from 1).
     std::function<void(long long)> onPoll;
+    // Called at every draw of the views, after `draws` counted it.
+    std::function<void()> onDraw;
     // Called for every status message.
     std::function<void(const std::string&)> onStatus;
     // Called for every alert, e.g. to print it.

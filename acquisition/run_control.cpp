@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "acquisition/acquisition_ni.h"
+#include "acquisition/caught_fault.h"
 #include "acquisition/rounding.h"
 #include "acquisition/timer.h"
 #include "acquisition/alert_messages.h"
@@ -30,17 +31,6 @@ constexpr int kFilterPrimingReads = 3;  // 150 ms through the new filter
 constexpr int kThresholdBlock = 4;      // thresholds after the trace's first 2 s
 constexpr float kShortestCountdown = 0.5f;
 
-// Handlers never let an exception escape into the window's event loop.
-template <typename F>
-void guarded(F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        std::printf("%s\n", e.what());
-        std::fflush(stdout);
-    }
-}
-
 }  // namespace
 
 RunControl::RunControl(AcquisitionNI& acquisition, StimulusController& stimulus, RunWindow& window,
@@ -56,6 +46,37 @@ RunControl::RunControl(AcquisitionNI& acquisition, StimulusController& stimulus,
 
 RunControl::~RunControl() {
     if (runActive_) finishMethod();
+}
+
+// Defined before the handlers that use them.
+template <typename F>
+void RunControl::guarded(F&& body) {
+    const std::optional<std::string> fault = korin::caughtFault(body);
+    if (!fault) return;
+    korin::printInternalError(*fault);
+    if (runActive_) {
+        faultPending_ = true;
+        finishMethod();
+    } else {
+        StopTyuuDisable();  // no run exists: the controls must not stay gated for one
+    }
+}
+
+template <typename F>
+void RunControl::finishStep(F&& step) {
+    if (const std::optional<std::string> fault = korin::caughtFault(step)) {
+        korin::printInternalError(*fault);
+        faultPending_ = true;
+    }
+}
+
+void RunControl::internalError(const std::string& reason) {
+    korin::printInternalError(reason);
+    if (!runActive_) return;
+    // Every wait and loop of a run checks the stop flag after its pump, so the
+    // run ends there, with no block after this one.
+    faultPending_ = true;
+    StopTyuuDisable();
 }
 
 void RunControl::applyState(RunState state) {
@@ -297,6 +318,7 @@ bool RunControl::measureDCOffset() {
             return false;
         }
         window_.pollEvents();
+        if (!runActive_) return false;  // a handler inside the pump ended the run
     }
     korin::DCOffsetKeisann(acq_.chAry, acq_.dcOffsetValue);
     return true;
@@ -450,6 +472,11 @@ bool RunControl::intervalPass() {
 
 void RunControl::AcquisitionLoop() {
     inLoop_ = true;
+    // Cleared however the loop is left, by an exception too, so that the next run loops again.
+    struct LoopScope {
+        bool& inLoop;
+        ~LoopScope() { inLoop = false; }
+    } scope{inLoop_};
     Timer& clock = *acq_.timer;
     using Clock = std::chrono::steady_clock;
     Clock::time_point passStart = Clock::now();
@@ -513,7 +540,6 @@ void RunControl::AcquisitionLoop() {
         window_.pollEvents();
         notePass();
     }
-    inLoop_ = false;
 }
 
 void RunControl::pausedWait() {
@@ -535,8 +561,8 @@ void RunControl::finishMethod() {
     if (!runActive_) return;  // the end of a run happens exactly once
     runActive_ = false;
     stim_.finishRun();
-    window_.endSelectedRendering();
-    if (eventPumpUp_) window_.terminateEventPump();
+    finishStep([&] { window_.endSelectedRendering(); });
+    if (eventPumpUp_) finishStep([&] { window_.terminateEventPump(); });
     eventPumpUp_ = false;
     acq_.Teisi();
     acq_.firstThresholds = nullptr;
@@ -548,8 +574,14 @@ void RunControl::finishMethod() {
     if (noBlock) discardRecordingFiles();
     acq_.filecloseManual();
     resumeRequested_ = false;
-    StopTyuuDisable();
-    window_.showStatus(endOfRunStatus());
+    // The end of a run ends any manual stimulation with it.
+    finishStep([&] { window_.setText(RunText::ManualButton, kStartStim); });
+    finishStep([&] { StopTyuuDisable(); });
+    finishStep([&] { window_.showStatus(endOfRunStatus()); });
+    if (faultPending_) {
+        faultPending_ = false;
+        window_.ShowAlertForm(alerts::kRunInternalError);
+    }
 }
 
 // --- First thresholds ---

@@ -85,6 +85,10 @@ public:
     std::int32_t HPF = 1;
 
     bool runActive() const { return runActive_; }
+    // A fault the window stopped at its own boundary (an exception out of a view
+    // or a handler run by the event pump): printed, and a run in progress ends at
+    // its next check of the stop flag, through finishMethod, with the alert.
+    void internalError(const std::string& reason);
     // The files of the current (or last) recorded run; empty when none.
     const std::string& dataFilePath() const { return dataPath_; }
     const std::string& summaryFilePath() const { return summaryPath_; }
@@ -108,6 +112,13 @@ public:
     std::function<std::optional<std::uint64_t>(const std::string& folder)> freeSpace = korin::freeBytesAt;
 
 private:
+    // Runs a handler; an exception out of it is printed and ends a run in
+    // progress at once, through finishMethod, with the internal-error alert.
+    template <typename F>
+    void guarded(F&& body);
+    // A window call of the run's end: a fault in it is noted, never let stop the finish.
+    template <typename F>
+    void finishStep(F&& step);
     // Early end of a set-up after the device tasks exist: releases the tasks and
     // closes the files, then returns the controls to the stopped state.
     void abandonSetUp();
@@ -146,6 +157,7 @@ private:
     // that pause and resume cycles never nest one run loop in another.
     std::atomic<bool> resumeRequested_{false};
     bool manualRunning_ = false;
+    bool faultPending_ = false;  // the run ends with the internal-error alert
     std::string dataPath_, summaryPath_, manualPath_;
     bool summaryCreated_ = false;  // the summary file did not exist before this run
     PassTiming passTiming_;

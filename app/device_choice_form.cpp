@@ -11,6 +11,9 @@
 
 #include "acquisition/acquisition_ni.h"
 #include "app/korin16_form.h"
+#include "display/gl/fault_boundary.h"
+
+using korin::ui::shield;
 
 namespace {
 
@@ -34,7 +37,7 @@ DeviceChoiceForm::DeviceChoiceForm(Korin16Form& form, const QString& description
         item->setCheckable(true);
         item->setChecked(p == preference_);
         items_->addAction(item);
-        connect(item, &QAction::triggered, this, [this, p] { setPreference(p); });
+        connect(item, &QAction::triggered, this, shield([this, p] { setPreference(p); }));
     }
     form.labelDevice->installEventFilter(this);
     form.hooks.beforeRunSetUp = [this] { applyBeforeRun(); };

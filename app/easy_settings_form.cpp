@@ -14,6 +14,9 @@
 #include "app/step_editor_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
+#include "display/gl/fault_boundary.h"
+
+using korin::ui::shield;
 
 namespace {
 
@@ -24,7 +27,7 @@ std::string text(const QComboBox* combo) { return combo->currentText().toStdStri
 
 EasySettingsForm::EasySettingsForm(Korin16Form& form) : QObject(&form), form_(form) {
     connect(form.panelAcquisitionNew->comboBoxEasySettings, &QComboBox::currentTextChanged, this,
-            &EasySettingsForm::comboBoxEasySettings_SelectedIndexChanged);
+            shield([this](const QString& selected) { comboBoxEasySettings_SelectedIndexChanged(selected); }));
 }
 
 void EasySettingsForm::comboBoxEasySettings_SelectedIndexChanged(const QString& selected) {

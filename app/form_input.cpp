@@ -8,8 +8,10 @@
 #include "app/korin16_form.h"
 #include "app/logic/input_sanitising.h"
 #include "app/panel_widgets.h"
+#include "display/gl/fault_boundary.h"
 
 using namespace korin;
+using korin::ui::shield;
 
 namespace {
 
@@ -51,9 +53,10 @@ void Korin16Form::connectInputSanitising() {
 
     for (std::string_view name : kWholeNumberTimeFields) {
         auto* combo = findChild<QComboBox*>(qs(name));
-        connect(combo, &QComboBox::editTextChanged, this, [this, combo] { wholeNumberFieldChanged(combo); });
+        connect(combo, &QComboBox::editTextChanged, this, shield([this, combo] { wholeNumberFieldChanged(combo); }));
     }
-    connect(panelAcquisitionNew->comboBoxTrace, &QComboBox::editTextChanged, this, &Korin16Form::setTraceDisable);
+    connect(panelAcquisitionNew->comboBoxTrace, &QComboBox::editTextChanged, this,
+            shield([this] { setTraceDisable(); }));
 }
 
 void Korin16Form::inputFieldPressed(QObject* field) {

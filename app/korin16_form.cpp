@@ -17,6 +17,7 @@
 #include "acquisition/daqmx.h"
 #include "acquisition/run_control.h"
 #include "app/form_run_window.h"
+#include "display/gl/fault_boundary.h"
 #include "stimulation/stimulus_controller.h"
 #include "files/file_reader.h"
 #include "app/acquisition_panel.h"
@@ -41,6 +42,7 @@
 #include "display/gl/window_wiring.h"
 
 using namespace korin;
+using korin::ui::shield;
 
 namespace {
 
@@ -111,7 +113,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     replayController = std::make_unique<ReplayControllerForm>(*this);
 }
 
-Korin16Form::~Korin16Form() = default;
+Korin16Form::~Korin16Form() { korin::ui::setFaultSink(std::move(previousFaultSink_)); }
 
 std::array<RunToolBar*, 2> Korin16Form::runToolBars() const {
     return {panelAcquisitionNew->toolBar, panelReplay->toolBar};
@@ -129,10 +131,11 @@ QToolButton* Korin16Form::modeButton() const { return panelFreqDodai->toolStripB
 
 void Korin16Form::connectControls() {
     for (RunToolBar* bar : runToolBars())
-        connect(bar->toolStripButtonSwitch, &QToolButton::clicked, this, &Korin16Form::toolStripButtonSwitch_Click);
-    connect(modeButton(), &QToolButton::clicked, this, &Korin16Form::toolStripButtonMode_Click);
-    connect(panelRawDataDodai->TypeMenuItemAB, &QAction::triggered, this, &Korin16Form::TypeMenuItemAB_Click);
-    connect(panelRawDataDodai->TypeMenuItemC, &QAction::triggered, this, &Korin16Form::TypeMenuItemC_Click);
+        connect(bar->toolStripButtonSwitch, &QToolButton::clicked, this,
+                shield([this] { toolStripButtonSwitch_Click(); }));
+    connect(modeButton(), &QToolButton::clicked, this, shield([this] { toolStripButtonMode_Click(); }));
+    connect(panelRawDataDodai->TypeMenuItemAB, &QAction::triggered, this, shield([this] { TypeMenuItemAB_Click(); }));
+    connect(panelRawDataDodai->TypeMenuItemC, &QAction::triggered, this, shield([this] { TypeMenuItemC_Click(); }));
 }
 
 void Korin16Form::installViews() {
@@ -162,9 +165,9 @@ void Korin16Form::installViews() {
                   [this] { if (hooks.DrawSelectChWaku) hooks.DrawSelectChWaku(); },
                   [this] { if (hooks.DrawSelectFreqChWaku) hooks.DrawSelectFreqChWaku(); }};
     panelRawData1View = installSixteenChannelView(panelRawDataDodai->panelRawData1, w);
-    connect(panelRawData1View, &SixteenChannelView::channelSelected, this, [this](int index) {
+    connect(panelRawData1View, &SixteenChannelView::channelSelected, this, shield([this](int index) {
         if (ReplayMode && reader) reader->selectch = index;
-    });
+    }));
     hooks.SizeChangeDraw = [this] { panelRawData1View->SizeChangeDraw(StopTyuu.load() != 0); };
 }
 
@@ -185,13 +188,13 @@ void Korin16Form::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!loaded_) {
         loaded_ = true;
-        Korin16Form_Load();
+        korin::ui::shielded([this] { Korin16Form_Load(); });
     }
 }
 
 void Korin16Form::closeEvent(QCloseEvent* event) {
     endRun();
-    if (hooks.Korin16Form_FormClosed) hooks.Korin16Form_FormClosed();
+    if (hooks.Korin16Form_FormClosed) korin::ui::shielded([this] { hooks.Korin16Form_FormClosed(); });
     pointerinfo->hide();
     QMainWindow::closeEvent(event);
 }
@@ -416,19 +419,19 @@ bool Korin16Form::AskQuestion(const QString& question) { return alertSink_->ask(
 
 bool Korin16Form::eventFilter(QObject* watched, QEvent* event) {
     if (watched == panelBase && event->type() == QEvent::Resize) {
-        Korin16Form_SizeChanged();
+        korin::ui::shielded([this] { Korin16Form_SizeChanged(); });
     } else if (watched == panelTimeLineDodai->panelStimF1 && event->type() == QEvent::Paint) {
         if (loaded_ && PaintTatiagari && !savedSettingsApplied_) {
             savedSettingsApplied_ = true;
             // Applied after this paint: the settings relayout the window, which
             // must not happen inside a paint.
-            QTimer::singleShot(0, this, [this] {
+            QTimer::singleShot(0, this, shield([this] {
                 if (hooks.initialSettingLastOneMemory) hooks.initialSettingLastOneMemory();
                 drawSizeChange();
-            });
+            }));
         }
     } else if (event->type() == QEvent::MouseButtonPress) {
-        inputFieldPressed(watched);
+        korin::ui::shielded([&] { inputFieldPressed(watched); });
     }
     return QMainWindow::eventFilter(watched, event);
 }

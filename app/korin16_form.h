@@ -19,6 +19,7 @@
 #include "app/alert_forms.h"
 #include "acquisition/run_gating.h"
 #include "display/colors.h"
+#include "display/gl/fault_boundary.h"
 #include "stimulation/pulse_parameters.h"
 
 namespace daqmx {
@@ -215,6 +216,9 @@ public:
     // --- Record mode's run control, driving this window through runWindow ---
     // Asks a run in progress to end; its loop finishes it at its next pass.
     void endRun();
+    // A fault stopped at the window's boundary: ends the run or replay in
+    // progress through its normal finish; otherwise it is only printed.
+    void internalError(const std::string& reason);
     std::unique_ptr<StimulusController> stimulus;
     std::unique_ptr<FormRunWindow> runWindow;
     std::unique_ptr<RunControl> runControl;
@@ -279,6 +283,7 @@ private:
     // The state the controls were last gated for: it names why a group is greyed.
     korin::RunState gatedState_ = korin::RunState::Stop;
     korin::GatingContext gatedContext_;
+    korin::ui::FaultSink previousFaultSink_;  // put back when this window goes
     bool loaded_ = false;
     bool savedSettingsApplied_ = false;
 };

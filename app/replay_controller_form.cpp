@@ -21,9 +21,12 @@
 #include "app/panel_widgets.h"
 #include "app/replay_panel.h"
 #include "app/run_toolbar.h"
+#include "display/gl/fault_boundary.h"
 #include "display/gl/sixteen_channel_view.h"
 #include "files/file_reader.h"
 #include "files/replay_control.h"
+
+using korin::ui::shield;
 
 namespace {
 
@@ -164,25 +167,26 @@ ReplayControllerForm::~ReplayControllerForm() = default;
 
 void ReplayControllerForm::connectButtons() {
     ReplayPanel* p = form_.panelReplay;
-    connect(p->buttonFileOpen, &QPushButton::clicked, this, [this] { buttonFileOpen_Click(); });
-    connect(p->buttonExportReplay, &QPushButton::clicked, this, [this] { buttonExportReplay_Click(); });
-    connect(form_.panelAcquisitionNew->buttonExport, &QPushButton::clicked, this, [this] { buttonExport_Click(); });
+    connect(p->buttonFileOpen, &QPushButton::clicked, this, shield([this] { buttonFileOpen_Click(); }));
+    connect(p->buttonExportReplay, &QPushButton::clicked, this, shield([this] { buttonExportReplay_Click(); }));
+    connect(form_.panelAcquisitionNew->buttonExport, &QPushButton::clicked, this,
+            shield([this] { buttonExport_Click(); }));
     for (int c = 0; c < ReplayPanel::kChannels; ++c)
         connect(p->channelButtons[static_cast<std::size_t>(c)], &QPushButton::clicked, this,
-                [this, c] { window.buttonChrep_Click(c); });
+                shield([this, c] { window.buttonChrep_Click(c); }));
 
     // Record mode's run control takes these buttons outside replay mode.
     auto inReplay = [this](void (ReplayControl::*handler)()) {
-        return [this, handler] {
+        return shield([this, handler] {
             if (form_.ReplayMode) (control.get()->*handler)();
-        };
+        });
     };
     for (RunToolBar* bar : form_.runToolBars()) {
-        connect(bar->toolStripButtonPlay, &QToolButton::clicked, this, [this] {
+        connect(bar->toolStripButtonPlay, &QToolButton::clicked, this, shield([this] {
             if (!form_.ReplayMode) return;
             form_.acquisition->pldatExportOn = 0;
             control->toolStripButtonPlay_Click();
-        });
+        }));
         connect(bar->toolStripButtonRec, &QToolButton::clicked, this, inReplay(&ReplayControl::toolStripButtonRec_Click));
         connect(bar->toolStripButtonPause, &QToolButton::clicked, this,
                 inReplay(&ReplayControl::toolStripButtonPause_Click));
@@ -190,9 +194,9 @@ void ReplayControllerForm::connectButtons() {
         connect(bar->toolStripButtonNext, &QToolButton::clicked, this, inReplay(&ReplayControl::toolStripButtonNext_Click));
         connect(bar->toolStripButtonBack, &QToolButton::clicked, this, inReplay(&ReplayControl::toolStripButtonBack_Click));
         // After the window has switched panels: leaving replay stops it there.
-        connect(bar->toolStripButtonSwitch, &QToolButton::clicked, this, [this] {
+        connect(bar->toolStripButtonSwitch, &QToolButton::clicked, this, shield([this] {
             if (!form_.ReplayMode) control->leaveReplayMode();
-        });
+        }));
     }
 }
 

@@ -19,11 +19,14 @@
 #include "app/korin16_form.h"
 #include "app/replay_panel.h"
 #include "app/view_frames.h"
+#include "display/gl/fault_boundary.h"
 #include "display/gl/plot_panel.h"
 #include "display/gl/pointer_information.h"
 #include "display/gl/sixteen_channel_view.h"
 #include "display/selected_controls.h"
 #include "files/file_reader.h"
+
+using korin::ui::shield;
 
 namespace {
 
@@ -70,24 +73,27 @@ SelectedViewsForm::SelectedViewsForm(Korin16Form& form, PointerInformation* poin
     form.hooks.redrawSelectedChannelViews = [this] { redrawBoth(); };
     form.hooks.SizeChangeDraw = [this] { SizeChangeDraw(); };
 
-    connect(rawView_, &PlotPanel::pressed, this, [this](int, int, Qt::MouseButton) { panelRawDataUp_MouseDown(); });
-    connect(rawView_, &PlotPanel::released, this, [this] { panelRawDataUp_MouseUp(); });
-    connect(rawView_, &PlotPanel::left, this, [this] { panelRawDataUp_MouseLeave(); });
-    connect(rawView_, &PlotPanel::pointerMoved, this, [this](int x, int y) { panelRawDataUp_MouseMove(x, y); });
-    connect(rawView_, &PlotPanel::doubleClicked, this, [this] { panelRawDataUp_DoubleClick(); });
-    connect(freqView_, &PlotPanel::pointerMoved, this, [this](int x, int y) { panelFreq_MouseMove(x, y); });
-    connect(freqView_, &PlotPanel::doubleClicked, this, [this] { panelFreq_DoubleClick(); });
-    connect(freqView_, &PlotPanel::left, this, [this] {
+    connect(rawView_, &PlotPanel::pressed, this,
+            shield([this](int, int, Qt::MouseButton b) { panelRawDataUp_MouseDown(b == Qt::LeftButton); }));
+    connect(rawView_, &PlotPanel::released, this, shield([this] { panelRawDataUp_MouseUp(); }));
+    connect(rawView_, &PlotPanel::left, this, shield([this] { panelRawDataUp_MouseLeave(); }));
+    connect(rawView_, &PlotPanel::pointerMoved, this, shield([this](int x, int y, Qt::MouseButtons b) {
+        panelRawDataUp_MouseMove(x, y, b.testFlag(Qt::LeftButton));
+    }));
+    connect(rawView_, &PlotPanel::doubleClicked, this, shield([this] { panelRawDataUp_DoubleClick(); }));
+    connect(freqView_, &PlotPanel::pointerMoved, this, shield([this](int x, int y) { panelFreq_MouseMove(x, y); }));
+    connect(freqView_, &PlotPanel::doubleClicked, this, shield([this] { panelFreq_DoubleClick(); }));
+    connect(freqView_, &PlotPanel::left, this, shield([this] {
         if (pointerinfo_->showing) pointerinfo_->hide();
         pointerinfo_->showing = 0;
-    });
+    }));
     // A click hides the plot's context menu if it is open.
-    connect(rawView_, &PlotPanel::pressed, this, [this](int, int, Qt::MouseButton b) {
+    connect(rawView_, &PlotPanel::pressed, this, shield([this](int, int, Qt::MouseButton b) {
         if (b != Qt::RightButton) form_.panelRawDataUpDodai->contextMenu->hide();
-    });
-    connect(freqView_, &PlotPanel::pressed, this, [this](int, int, Qt::MouseButton b) {
+    }));
+    connect(freqView_, &PlotPanel::pressed, this, shield([this](int, int, Qt::MouseButton b) {
         if (b != Qt::RightButton) form_.panelFreqDodai->contextMenu->hide();
-    });
+    }));
 
     form.panelRawDataUpDodai->pictureBoxRawDataUp->installEventFilter(this);
     form.panelFreqDodai->pictureBoxFreq->installEventFilter(this);
@@ -331,25 +337,29 @@ void SelectedViewsForm::afterSixteenChannelPaint() {
 void SelectedViewsForm::connectMenus() {
     RawDataUpFrame* up = form_.panelRawDataUpDodai;
     FreqFrame* fr = form_.panelFreqDodai;
-    connect(up->xAxisItems, &QActionGroup::triggered, this, [this](QAction* a) { rawUpXaxisItem(a->text()); });
-    connect(up->unitItems, &QActionGroup::triggered, this, [this](QAction* a) { rawUpUnitItem(a->text()); });
-    connect(up->autoscaleItems, &QActionGroup::triggered, this, [this](QAction* a) { setRawUpAuto(a->text() == "On"); });
-    connect(fr->yUnitItems, &QActionGroup::triggered, this, [this](QAction* a) { epYUnitItem(a->text()); });
-    connect(fr->xUnitItems, &QActionGroup::triggered, this, [this](QAction* a) { epXUnitItem(a->text()); });
-    connect(fr->autoscaleItems, &QActionGroup::triggered, this, [this](QAction* a) { setFreqAuto(a->text() == "On"); });
-    connect(fr->stepItems, &QActionGroup::triggered, this, [this](QAction* a) {
+    connect(up->xAxisItems, &QActionGroup::triggered, this, shield([this](QAction* a) { rawUpXaxisItem(a->text()); }));
+    connect(up->unitItems, &QActionGroup::triggered, this, shield([this](QAction* a) { rawUpUnitItem(a->text()); }));
+    connect(up->autoscaleItems, &QActionGroup::triggered, this,
+            shield([this](QAction* a) { setRawUpAuto(a->text() == "On"); }));
+    connect(fr->yUnitItems, &QActionGroup::triggered, this, shield([this](QAction* a) { epYUnitItem(a->text()); }));
+    connect(fr->xUnitItems, &QActionGroup::triggered, this, shield([this](QAction* a) { epXUnitItem(a->text()); }));
+    connect(fr->autoscaleItems, &QActionGroup::triggered, this,
+            shield([this](QAction* a) { setFreqAuto(a->text() == "On"); }));
+    connect(fr->stepItems, &QActionGroup::triggered, this, shield([this](QAction* a) {
         stepFilterItem(a->text() == "Step 1" ? 1 : a->text() == "Step 2" ? 2 : -1);
-    });
+    }));
     for (QLineEdit* box : {up->textBoxRawXMin, up->textBoxRawXMax, up->textBoxRawYMin, up->textBoxRawYMax})
-        connect(box, &QLineEdit::returnPressed, this, [this, box] { limitBoxEntered(box, true); });
+        connect(box, &QLineEdit::returnPressed, this, shield([this, box] { limitBoxEntered(box, true); }));
     for (QLineEdit* box : {fr->textBoxFreqXMin, fr->textBoxFreqXMax, fr->textBoxFreqYMin, fr->textBoxFreqYMax})
-        connect(box, &QLineEdit::returnPressed, this, [this, box] { limitBoxEntered(box, false); });
-    connect(fr->toolStripMenuItemCopyData, &QAction::triggered, this, [this] { toolStripMenuItemCopyData_Click(); });
-    connect(fr->toolStripMenuItemCopyImage, &QAction::triggered, this, [this] { toolStripMenuItemCopyImage_Click(); });
+        connect(box, &QLineEdit::returnPressed, this, shield([this, box] { limitBoxEntered(box, false); }));
+    connect(fr->toolStripMenuItemCopyData, &QAction::triggered, this,
+            shield([this] { toolStripMenuItemCopyData_Click(); }));
+    connect(fr->toolStripMenuItemCopyImage, &QAction::triggered, this,
+            shield([this] { toolStripMenuItemCopyImage_Click(); }));
     connect(up->toolStripMenuItemCopyImageRawData, &QAction::triggered, this,
-            [this] { toolStripMenuItemCopyImageRawData_Click(); });
+            shield([this] { toolStripMenuItemCopyImageRawData_Click(); }));
     connect(form_.panelRawDataDodai->toolStripMenuItemCopyImage16, &QAction::triggered, this,
-            [this] { toolStripMenuItemCopyImage16_Click(); });
+            shield([this] { toolStripMenuItemCopyImage16_Click(); }));
 }
 
 void SelectedViewsForm::rawUpXaxisItem(const QString& seconds) {

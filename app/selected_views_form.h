@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/logic/raw_plot_drag.h"
 #include "display/selected_frames.h"
 #include "display/selected_labels.h"
 
@@ -54,10 +55,10 @@ public:
 
     // --- Pointer and clicks (panel pixels; canvas clicks in frame pixels) ---
     void panelFreq_MouseMove(int x, int y);
-    void panelRawDataUp_MouseDown() { DragOK = 1; }
-    void panelRawDataUp_MouseUp() { DragOK = 0; }
-    void panelRawDataUp_MouseLeave() { DragOK = 0; }
-    void panelRawDataUp_MouseMove(int x, int y);
+    void panelRawDataUp_MouseDown(bool leftButton) { drag.press(leftButton); }
+    void panelRawDataUp_MouseUp() { drag.release(); }
+    void panelRawDataUp_MouseLeave() { drag.release(); }
+    void panelRawDataUp_MouseMove(int x, int y, bool leftHeld);
     void panelRawDataUp_DoubleClick();
     void panelFreq_DoubleClick();
     void pictureBoxRawDataUp_Click(int x, int y);
@@ -76,7 +77,7 @@ public:
     // nothing before the thresholds are set); the form connects this.
     std::function<void()> markThresholdsSet;
 
-    std::uint8_t DragOK = 0;
+    korin::RawPlotDrag drag;
     // Limits last drawn by each lower view, X in ms.
     float freqxMin = 0, freqxMax = 0, freqyMin = 0, freqyMax = 0;
     float isixMin = 0, isixMax = 0, isiyMin = 0, isiyMax = 0;

@@ -16,6 +16,7 @@
 #include "app/step_tab.h"
 #include "app/view_frames.h"
 #include "display/copy_data.h"
+#include "display/gl/fault_boundary.h"
 #include "display/gl/plot_panel.h"
 #include "display/gl/pointer_information.h"
 #include "display/gl/sixteen_channel_view.h"
@@ -107,8 +108,9 @@ void SelectedViewsForm::panelFreq_MouseMove(int x, int y) {
 
 // --- Drags in the raw plot -----------------------------------------------------------
 
-void SelectedViewsForm::panelRawDataUp_MouseMove(int x, int y) {
-    if (!dataShown() || !DragOK) return;
+void SelectedViewsForm::panelRawDataUp_MouseMove(int x, int y, bool leftHeld) {
+    const bool dragging = drag.move(leftHeld);
+    if (!dataShown() || !dragging) return;
     const bool replay = form_.ReplayMode != 0;
     const PlotRange range = rawRange();
     if (static_cast<AnalysisMode>(form_.Mode) == AnalysisMode::EP) {
@@ -197,17 +199,19 @@ bool SelectedViewsForm::eventFilter(QObject* watched, QEvent* event) {
         (watched == form_.panelRawDataUpDodai->pictureBoxRawDataUp || watched == form_.panelFreqDodai->pictureBoxFreq)) {
         auto* canvas = static_cast<QLabel*>(watched);
         const QPoint p = canvas->mapToParent(static_cast<QMouseEvent*>(event)->position().toPoint());
-        if (watched == form_.panelRawDataUpDodai->pictureBoxRawDataUp) {
-            pictureBoxRawDataUp_Click(p.x(), p.y());
-        } else {
-            pictureBoxFreq_Click(p.x(), p.y());
-        }
+        korin::ui::shielded([&] {
+            if (watched == form_.panelRawDataUpDodai->pictureBoxRawDataUp) {
+                pictureBoxRawDataUp_Click(p.x(), p.y());
+            } else {
+                pictureBoxFreq_Click(p.x(), p.y());
+            }
+        });
     } else if (event->type() == QEvent::Paint && watched == static_cast<QObject*>(form_.panelRawData1View)) {
         // After start-up every paint of the sixteen-channel view redraws the
         // other views; queued, since they must not be drawn inside its paint.
         if (!form_.PaintTatiagari && !form_.Tatiagari && !repaintQueued_) {
             repaintQueued_ = true;
-            QTimer::singleShot(0, this, [this] { afterSixteenChannelPaint(); });
+            QTimer::singleShot(0, this, korin::ui::shield([this] { afterSixteenChannelPaint(); }));
         }
     }
     return QObject::eventFilter(watched, event);

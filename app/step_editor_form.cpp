@@ -18,7 +18,10 @@
 #include "app/korin16_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
+#include "display/gl/fault_boundary.h"
 #include "display/gl/stim_timeline_view.h"
+
+using korin::ui::shield;
 
 namespace {
 
@@ -70,26 +73,28 @@ bool StepEditorForm::startingUp() const { return form_.Tatiagari; }
 
 void StepEditorForm::connectTab(int step) {
     StepTab* tab = form_.stepTab(step);
-    connect(tab->buttonAddStep, &QPushButton::clicked, this, [this, step] { buttonAddStep_Click(step); });
-    connect(tab->buttonDeleteStep, &QPushButton::clicked, this, [this, step] { buttonDeleteStep_Click(step); });
-    connect(tab->buttonInAllUnits, &QPushButton::clicked, this, [this, step] { buttonInAllUnits_Click(step); });
+    connect(tab->buttonAddStep, &QPushButton::clicked, this, shield([this, step] { buttonAddStep_Click(step); }));
+    connect(tab->buttonDeleteStep, &QPushButton::clicked, this, shield([this, step] { buttonDeleteStep_Click(step); }));
+    connect(tab->buttonInAllUnits, &QPushButton::clicked, this, shield([this, step] { buttonInAllUnits_Click(step); }));
     if (tab->buttonbyrep)
-        connect(tab->buttonbyrep, &QPushButton::clicked, this, [this, step] { buttonbyrep_Click(step); });
+        connect(tab->buttonbyrep, &QPushButton::clicked, this, shield([this, step] { buttonbyrep_Click(step); }));
     if (tab->buttonRepeatAll)
-        connect(tab->buttonRepeatAll, &QPushButton::clicked, this, [this, step] { buttonRepeatAll_Click(step); });
+        connect(tab->buttonRepeatAll, &QPushButton::clicked, this,
+                shield([this, step] { buttonRepeatAll_Click(step); }));
     connect(tab->textBoxAutoIncrement, &QLineEdit::textChanged, this,
-            [this, step] { textBoxAutoIncrement_TextChanged(step); });
+            shield([this, step] { textBoxAutoIncrement_TextChanged(step); }));
     connect(tab->comboBoxUnit, &QComboBox::currentIndexChanged, this,
-            [this, step] { comboBoxUnit_SelectedIndexChanged(step); });
+            shield([this, step] { comboBoxUnit_SelectedIndexChanged(step); }));
     connect(tab->comboStepF, &QComboBox::currentIndexChanged, this,
-            [this, step] { comboStepF_SelectedIndexChanged(step); });
+            shield([this, step] { comboStepF_SelectedIndexChanged(step); }));
     if (tab->CheckStepEnable)
-        connect(tab->CheckStepEnable, &QCheckBox::toggled, this, [this, step] { EnableChangeStep(step); });
+        connect(tab->CheckStepEnable, &QCheckBox::toggled, this, shield([this, step] { EnableChangeStep(step); }));
     for (int i = 0; i < StepTab::kElectrodes; ++i)
         connect(tab->electrodeButtons[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
-                [this, step, i] { buttonChstep_Click(step, i + 1); });
+                shield([this, step, i] { buttonChstep_Click(step, i + 1); }));
     for (QLineEdit* field : {tab->textBoxDurationTrain, tab->textBoxIntensity, tab->textBoxPre, tab->textBoxPost})
-        connect(field, &QLineEdit::returnPressed, this, [this, step, field] { textBoxTrain_KeyDown(step, field); });
+        connect(field, &QLineEdit::returnPressed, this,
+                shield([this, step, field] { textBoxTrain_KeyDown(step, field); }));
     // The pulse-type list takes Enter through its key events.
     tab->comboBoxPulse->setProperty(kPulseFieldStep, step);
     tab->comboBoxPulse->installEventFilter(this);
@@ -276,17 +281,17 @@ void StepEditorForm::connectTimeLine() {
     viewF2_ = installStimTimelineView(line->panelStimF2, form_.colors);
     viewF1_->setSource([this] { return panelFor(kS1); });
     viewF2_->setSource([this] { return panelFor(kS2); });
-    connect(viewF1_, &StimTimelineView::clicked, this, [this](int x, int) { panelStimF1_Click(x); });
-    connect(viewF2_, &StimTimelineView::clicked, this, [this](int x, int) { panelStimF2_Click(x); });
+    connect(viewF1_, &StimTimelineView::clicked, this, shield([this](int x, int) { panelStimF1_Click(x); }));
+    connect(viewF2_, &StimTimelineView::clicked, this, shield([this](int x, int) { panelStimF2_Click(x); }));
     line->pictureBoxTimeLine->installEventFilter(this);
     for (QLineEdit* field : {line->textBoxTimeLineXMin, line->textBoxTimeLineXMax, line->textBoxStimF1Ymin,
                              line->textBoxStimF1Ymax, line->textBoxStimF2Ymin, line->textBoxStimF2Ymax}) {
-        connect(field, &QLineEdit::returnPressed, this, [this, field] { rangeFieldEntered(field); });
+        connect(field, &QLineEdit::returnPressed, this, shield([this, field] { rangeFieldEntered(field); }));
         field->installEventFilter(this);
     }
-    connect(form_.panelAcquisitionNew->tabControlStep, &QTabWidget::currentChanged, this, [this] {
+    connect(form_.panelAcquisitionNew->tabControlStep, &QTabWidget::currentChanged, this, shield([this] {
         if (!startingUp()) Stimautoscale();
-    });
+    }));
 }
 
 stimline::StimPanel StepEditorForm::panelFor(int f) const {
@@ -468,9 +473,9 @@ bool StepEditorForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == line->pictureBoxTimeLine) {
         if (event->type() == QEvent::MouseButtonPress) {
             const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint() + line->pictureBoxTimeLine->pos();
-            pictureBoxTimeLine_Click(p.x(), p.y());
+            korin::ui::shielded([&] { pictureBoxTimeLine_Click(p.x(), p.y()); });
         } else if (event->type() == QEvent::MouseButtonDblClick) {
-            Stimautoscale();
+            korin::ui::shielded([this] { Stimautoscale(); });
         }
     } else if (event->type() == QEvent::MouseButtonDblClick && qobject_cast<QLineEdit*>(watched)) {
         static_cast<QWidget*>(watched)->hide();  // closes the range field without a redraw
@@ -478,7 +483,9 @@ bool StepEditorForm::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::KeyPress && watched->property(kPulseFieldStep).isValid()) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            textBoxTrain_KeyDown(watched->property(kPulseFieldStep).toInt(), static_cast<QWidget*>(watched));
+            korin::ui::shielded([&] {
+                textBoxTrain_KeyDown(watched->property(kPulseFieldStep).toInt(), static_cast<QWidget*>(watched));
+            });
             return true;
         }
     }

@@ -11,6 +11,7 @@
 #include "acquisition/number_text.h"
 #include "app/logic/window_modes.h"
 #include "app/panel_widgets.h"
+#include "display/gl/fault_boundary.h"
 #include "display/selected_controls.h"
 
 using namespace korin::ui;
@@ -98,7 +99,7 @@ QString nameFor(const char* prefix, const QString& text) {
 void showMenuOnRightClick(QWidget* widget, QMenu* menu) {
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(widget, &QWidget::customContextMenuRequested, menu,
-                     [widget, menu](const QPoint& at) { menu->popup(widget->mapToGlobal(at)); });
+                     shield([widget, menu](const QPoint& at) { menu->popup(widget->mapToGlobal(at)); }));
 }
 
 }  // namespace

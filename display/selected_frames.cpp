@@ -154,22 +154,6 @@ YLimits rawAutoscale(const SelectedSnapshot& data, int RawUpYScale) {
     return {RawUpYScale * (hi + selected_view::kRawMarginMv), RawUpYScale * (lo - selected_view::kRawMarginMv)};
 }
 
-RawSampleWindow rawSampleWindow(double T0, double xMin, double xMax, int w) {
-    RawSampleWindow s;
-    const double a = std::trunc((xMin - T0) * kSamplesPerSec);
-    const double b = std::trunc((xMax - xMin) * kSamplesPerSec + a);
-    // Limits far beyond any history give no sample; the clamp keeps the integers in range.
-    constexpr double kFar = 1e15;
-    s.i0 = static_cast<std::int64_t>(std::clamp(a, -kFar, kFar));
-    s.i1 = static_cast<std::int64_t>(std::clamp(b, -kFar, kFar));
-    s.p = s.span() != 0 ? w / static_cast<double>(s.span()) : 0.0;
-    if (s.i0 <= 0) {
-        s.firstX = -static_cast<double>(s.i0) * s.p;
-        s.i0 = 0;
-    }
-    return s;
-}
-
 RawTraceX rawTraceX(const PlotRange& range) {
     const double first = std::trunc(range.xMin * kSamplesPerSec);
     const double last = std::trunc((range.xMax - range.xMin) * kSamplesPerSec + first);
@@ -182,23 +166,23 @@ double epBoundX(float boundMs, const PlotRange& range, int w) {
     return (boundMs * korin::kEPSamplesPerMs - t.firstSample) * (w / t.samples);
 }
 
-RawSampleWindow buildSelectChFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data,
+SampleWindow buildSelectChFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data,
                                    const PlotRange& range, const RawPlotState& state, int w, int h) {
     begin(out, colors, w, h, !data.replay);
-    const RawSampleWindow win = rawSampleWindow(rawT0(data), range.xMin, range.xMax, w);
+    const SampleWindow win = sampleWindow(rawT0(data), range.xMin, range.xMax, w);
     const YMap y = yMap(range, h);
     const double scale = state.RawUpYScale;
     const float fh = static_cast<float>(h);
 
-    const std::int64_t limit = std::min<std::int64_t>({win.i1, kHistory, data.validSamples()});
-    if (win.span() > 0 && win.i0 < limit) {
-        out.reserveMore(2 * static_cast<std::size_t>(limit - win.i0));
+    const SampleSegments drawn = segmentsIn(win, std::min<std::int64_t>(kHistory, data.validSamples()));
+    if (win.span() > 0 && drawn.count() > 0) {
+        out.reserveMore(2 * static_cast<std::size_t>(drawn.count() + 1));
         out.setColor(colors.LineColor16);
         out.begin(Primitive::Lines);
         const float p = static_cast<float>(win.p);
         float lastX = static_cast<float>(win.firstX);
         float lastY = y(data.sample(static_cast<std::int32_t>(win.i0)) * scale);
-        for (std::int64_t i = win.i0 + 1; i < limit; ++i) {
+        for (std::int64_t i = drawn.first; i < drawn.end; ++i) {
             const float x = lastX + p;
             const float yi = y(data.sample(static_cast<std::int32_t>(i)) * scale);
             Line2D(out, lastX, lastY, x, yi, fh, 0.0f);

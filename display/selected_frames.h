@@ -9,6 +9,7 @@
 
 #include "display/colors.h"
 #include "display/draw_list.h"
+#include "display/sample_window.h"
 #include "display/selected_source.h"
 #include "display/selected_view_update.h"
 
@@ -54,17 +55,6 @@ struct YLimits {
 // the whole history array (unfilled entries hold 0).
 YLimits rawAutoscale(const SelectedSnapshot& data, int RawUpYScale);
 
-// Which history samples the X range covers: i0 = trunc((XMin - T0) x 20000),
-// i1 = trunc((XMax - XMin) x 20000 + i0), p = w / (i1 - i0) pixels per sample;
-// a range starting before the history draws its first sample at firstX = -i0 p.
-struct RawSampleWindow {
-    std::int64_t i0 = 0;
-    std::int64_t i1 = 0;
-    double p = 0.0;
-    double firstX = 0.0;
-    std::int64_t span() const { return i1 - i0; }
-};
-RawSampleWindow rawSampleWindow(double T0, double xMin, double xMax, int w);
 
 struct RawPlotState {
     AnalysisMode Mode = AnalysisMode::Spike;
@@ -85,7 +75,7 @@ RawTraceX rawTraceX(const PlotRange& range);
 
 // DrawSelectChRec / DrawSelectChLoad: background, grid, trace, the red overlay
 // of the mode, the axes. Returns the sample window drawn.
-RawSampleWindow buildSelectChFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data,
+SampleWindow buildSelectChFrame(DrawList& out, const ViewColors& colors, const SelectedSnapshot& data,
                                    const PlotRange& range, const RawPlotState& state, int w, int h);
 
 // The empty plot of either view (DrawSelectChWaku, DrawSelectFreqChWaku).

@@ -12,7 +12,6 @@ namespace stimline {
 
 namespace {
 
-constexpr double kSamplesPerSecond = 20000.0;
 constexpr float kLabelX = 10;           // "S1" and "S2", left-aligned
 constexpr float kLabelRaise = 5;        // they sit this far above the panel's middle
 constexpr float kTitleDrop = 10;        // the title below the plot area
@@ -32,14 +31,6 @@ std::string defaultText(float v) { return stim::floatText(v); }
 
 float checkText(std::string_view text) { return stim::parseFloat32(text).value_or(0.0f); }
 
-SampleWindow sampleWindow(float xMinSeconds, float xMaxSeconds, float width) {
-    SampleWindow w;
-    w.s0 = static_cast<std::int32_t>(static_cast<double>(xMinSeconds) * kSamplesPerSecond);
-    w.s1 = static_cast<std::int32_t>(static_cast<double>(xMaxSeconds - xMinSeconds) * kSamplesPerSecond + w.s0);
-    w.pixelsPerSample = width / static_cast<float>(w.s1 - w.s0);
-    return w;
-}
-
 bool buildStimPanelFrame(DrawList& out, const StimPanel& panel, const ViewColors& colors, int width, int height) {
     FrameRecipe recipe;
     recipe.width = width;
@@ -58,26 +49,26 @@ bool buildStimPanelFrame(DrawList& out, const StimPanel& panel, const ViewColors
     out.end();
     if (!panel.hasPulses || panel.samples == nullptr) return true;
 
-    const float k = (H - 2 * kBandMargin) / (panel.yMax - panel.yMin);
-    const SampleWindow win = sampleWindow(panel.xMin, panel.xMax, W);
-    if (!std::isfinite(k) || !std::isfinite(win.pixelsPerSample) || win.s1 <= win.s0) return false;
-    const auto yOf = [&](float v) { return kBandMargin + (panel.yMax - v) * k; };
+    // Double: the difference of two typed limits can overflow a float.
+    const double k = (H - 2 * kBandMargin) / (static_cast<double>(panel.yMax) - panel.yMin);
+    const SampleWindow win = timeLineWindow(panel.xMin, panel.xMax, W);
+    if (!std::isfinite(k) || !std::isfinite(win.p) || !(win.p > 0)) return false;
+    const auto yOf = [&](float v) {
+        return static_cast<float>(kBandMargin + (static_cast<double>(panel.yMax) - v) * k);
+    };
+    const auto xOf = [&](std::int64_t i) { return static_cast<float>(win.xOf(i)); };
 
     const std::vector<float>& s = *panel.samples;
-    const std::int32_t end = std::min<std::int32_t>(win.s1, static_cast<std::int32_t>(s.size()));
+    const SampleSegments drawn = segmentsIn(win, static_cast<std::int64_t>(s.size()));
     const Rgbf line = toDrawingColor(colors.LineColorStim);
     const Rgbf highlight = toDrawingColor(colors.HighLightColorStim);
-    if (end > win.s0 + 1) out.reserveMore(static_cast<std::size_t>(end - win.s0) * 4);
+    // At most two clipped segments of two vertices per sample.
+    out.reserveMore(static_cast<std::size_t>(drawn.count()) * 4);
     bool highlighted = false;
     out.setColor(line);
     out.begin(Primitive::Lines);
-    float xPrev = 0;
-    for (std::int32_t i = win.s0 + 1; i < end; ++i) {
-        const float x = xPrev + win.pixelsPerSample;
-        if (i < 1) {  // a range that starts before the pattern: nothing to draw yet
-            xPrev = x;
-            continue;
-        }
+    for (std::int64_t i = drawn.first; i < drawn.end; ++i) {
+        const float xPrev = xOf(i - 1), x = xOf(i);
         const bool inPulse = panel.highlightFrom < i && i <= panel.highlightTo;
         if (inPulse != highlighted) {
             highlighted = inPulse;
@@ -91,28 +82,24 @@ bool buildStimPanelFrame(DrawList& out, const StimPanel& panel, const ViewColors
         } else {
             stimSegment(out, xPrev, yOf(u), x, yOf(v), bottom, top);
         }
-        xPrev = x;
     }
     out.end();
     return true;
 }
 
-std::int32_t hitSample(const std::vector<float>& samples, const SampleWindow& window, float X) {
-    std::int32_t hit = 0;
-    float x = 0;
-    const auto length = static_cast<std::int32_t>(samples.size());
-    for (std::int32_t i = window.s0 + 1; i < window.s1 && i < length; ++i) {
-        x += window.pixelsPerSample;
-        if (x <= X) hit = i;
-        else break;
-    }
-    return hit;
+std::int64_t hitSample(std::int64_t length, const SampleWindow& window, float X) {
+    const SampleSegments drawn = segmentsIn(window, length);
+    if (drawn.count() == 0 || !std::isfinite(window.p) || !(window.p > 0)) return -1;
+    const double steps = std::floor((X - window.firstX) / window.p);
+    if (!(steps >= 0)) return -1;
+    const double last = static_cast<double>(drawn.end - 1);
+    return static_cast<std::int64_t>(std::min(static_cast<double>(window.i0) + steps, last));
 }
 
 std::string getUnitNumber(const PulseParameters& program, int f, float X, float xMin, float xMax, float width) {
-    const SampleWindow win = sampleWindow(xMin, xMax, width);
-    if (!std::isfinite(win.pixelsPerSample) || win.pixelsPerSample <= 0) return "0";
-    const std::int32_t sample = hitSample(program.samples(f), win, X);
+    const std::int64_t sample =
+        hitSample(static_cast<std::int64_t>(program.samples(f).size()), timeLineWindow(xMin, xMax, width), X);
+    if (sample < 0) return "0";
     for (int unit = 1; unit <= program.pulseCount(f); ++unit) {
         const auto [start, stop] = stim::getprepost(program, f, unit);
         if (start <= sample && sample <= stop) return std::to_string(unit);

@@ -13,6 +13,7 @@
 
 #include "display/colors.h"
 #include "display/draw_list.h"
+#include "display/sample_window.h"
 #include "stimulation/pulse_parameters.h"
 
 namespace stimline {
@@ -40,13 +41,11 @@ struct TimeLineGeometry {
 // A range field's text as a number: single precision, 0 when it does not parse.
 float checkText(std::string_view text);
 
-// The visible samples [s0, s1) for a time range in seconds and the pixels per sample.
-struct SampleWindow {
-    std::int32_t s0 = 0;
-    std::int32_t s1 = 0;
-    float pixelsPerSample = 0;
-};
-SampleWindow sampleWindow(float xMinSeconds, float xMaxSeconds, float width);
+// The samples of a panel `width` wide that a time range in seconds shows; the
+// pattern's sample 0 is at time 0.
+inline SampleWindow timeLineWindow(float xMinSeconds, float xMaxSeconds, float width) {
+    return sampleWindow(0.0, xMinSeconds, xMaxSeconds, width);
+}
 
 // One panel's content.
 struct StimPanel {
@@ -64,9 +63,10 @@ struct StimPanel {
 // the ranges give no finite scale.
 bool buildStimPanelFrame(DrawList& out, const StimPanel& panel, const ViewColors& colors, int width, int height);
 
-// The sample under pixel column X of a panel `width` wide (0 for none): the
-// last sample whose accumulated x is at most X.
-std::int32_t hitSample(const std::vector<float>& samples, const SampleWindow& window, float X);
+// The sample under pixel column X: the last one whose x is at most X, or -1
+// when X lies left of the first sample or the window shows none. Worked
+// out, not walked, so a click costs the same whatever range is typed.
+std::int64_t hitSample(std::int64_t length, const SampleWindow& window, float X);
 // getF1UnitNumber / getF2UnitNumber: the 1-based pulse of output f under pixel
 // X, as text, "0" for none.
 std::string getUnitNumber(const PulseParameters& program, int f, float X, float xMin, float xMax, float width);

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "acquisition/alert_messages.h"
+#include "acquisition/caught_fault.h"
 #include "acquisition/number_text.h"
 #include "acquisition/run_control.h"
 #include "acquisition/status_messages.h"
@@ -27,16 +28,6 @@ constexpr const char* kNoFileChosen = "openFileDialog1";
 void console(const char* text) {
     std::printf("%s\n", text);
     std::fflush(stdout);
-}
-
-// Handlers never let an exception escape into the window's event loop.
-template <typename F>
-void guarded(F&& body) {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        console(e.what());
-    }
 }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
@@ -65,6 +56,33 @@ ReplayControl::ReplayControl(ReplayWindow& window, korin::ChannelLevels& levels,
 }
 
 ReplayControl::~ReplayControl() { cancelDelay(); }
+
+// Defined before the handlers that use them.
+template <typename F>
+void ReplayControl::guarded(F&& body) {
+    const std::optional<std::string> fault = korin::caughtFault(body);
+    if (!fault) return;
+    korin::printInternalError(*fault);
+    cancelDelay();
+    if (exporting()) reader()->fileclose();
+    window_.terminateEventPump();
+    inLoop_ = false;
+    alertInternalError();
+}
+
+void ReplayControl::alertInternalError() {
+    faultPending_ = false;
+    StopTyuuDisable();
+    window_.ShowAlertForm(exporting() ? alerts::kExportInternalError : alerts::kReplayInternalError);
+}
+
+void ReplayControl::internalError(const std::string& reason) {
+    korin::printInternalError(reason);
+    if (!inLoop_) return;
+    // The loop checks PlayTyuu, which the stopped state clears, after every pump.
+    faultPending_ = true;
+    StopTyuuDisable();
+}
 
 void ReplayControl::applyState(RunState state) {
     flags_.apply(state);
@@ -519,14 +537,20 @@ void ReplayControl::LoadData() {
             }
         }
     } catch (const std::exception& e) {
-        console(e.what());
+        korin::printInternalError(e.what());
+        faultPending_ = true;
+    } catch (...) {
+        korin::printInternalError(korin::kUnknownExceptionText);
+        faultPending_ = true;
     }
     cancelDelay();
     inLoop_ = false;
     if (exportOn && !fr.fileclose()) writeFailed = true;
     window_.terminateEventPump();
-    showReplayEnd(exportOn, blocksExported, !writeFailed && !rangeFailed_ && !readFailed_ && fr.isLastBlockReplay());
-    if (writeFailed) {
+    showReplayEnd(exportOn, blocksExported, !faultPending_ && !writeFailed && !rangeFailed_ && !readFailed_ && fr.isLastBlockReplay());
+    if (faultPending_) {
+        alertInternalError();
+    } else if (writeFailed) {
         console(fr.exportErrorText().c_str());
         StopTyuuDisable();
         window_.ShowAlertForm(alerts::kExportFileNotWritten);

@@ -92,6 +92,10 @@ public:
     std::string missingTracesText() const;
     // True while LoadData runs.
     bool replaying() const { return inLoop_; }
+    // A fault the window stopped at its own boundary (an exception out of a view
+    // or a handler run by the event pump): printed, and a replay or export in
+    // progress stops after its current block, with its files closed and the alert.
+    void internalError(const std::string& reason);
 
     void ReplayTyuuDisable() { applyState(korin::RunState::Replay); }
     void StopTyuuDisable() { applyState(korin::RunState::Stop); }
@@ -136,6 +140,11 @@ private:
     // The status line at the end of a replay or export of `blocks` blocks;
     // `wholeRange` when it reached the range's end.
     void showReplayEnd(bool exported, std::int64_t blocks, bool wholeRange);
+    // Runs a handler; an exception out of it is printed, any export closed with
+    // what it holds, the controls stopped and the internal-error alert shown.
+    template <typename F>
+    void guarded(F&& body);
+    void alertInternalError();
     void startDelay(int ms);
     void cancelDelay();
     void stepEnd();
@@ -146,6 +155,7 @@ private:
     bool readFailed_ = false;   // a block of the file could not be read
     bool rangeFailed_ = false;  // a range text is not a whole number
     bool blockRead_ = false;    // the last readData read a block
+    bool faultPending_ = false; // the replay ends with the internal-error alert
 
     std::thread threadDelay;
     std::mutex delayMutex_;

@@ -4,6 +4,8 @@
 #include <QSurfaceFormat>
 #include <QVBoxLayout>
 
+#include "display/gl/fault_boundary.h"
+
 namespace {
 
 constexpr int kDepthBits = 16;
@@ -23,7 +25,8 @@ GlPanel::GlPanel(QWidget* parent) : QOpenGLWidget(parent) {
 
 void GlPanel::paintGL() {
     if (width() <= 0 || height() <= 0) return;
-    prepareFrame();
+    // A frame whose build fails is drawn as far as it got.
+    korin::ui::shielded([this] { prepareFrame(); });
     renderFrame(frame_, submission_);
 }
 

@@ -10,7 +10,7 @@ void PlotPanel::prepareFrame() {
 
 void PlotPanel::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    emit pointerMoved(p.x(), p.y());
+    emit pointerMoved(p.x(), p.y(), event->buttons());
 }
 
 void PlotPanel::mousePressEvent(QMouseEvent* event) {

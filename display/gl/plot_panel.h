@@ -19,7 +19,7 @@ public:
     void setRebuild(std::function<void()> rebuild) { rebuild_ = std::move(rebuild); }
 
 signals:
-    void pointerMoved(int x, int y);
+    void pointerMoved(int x, int y, Qt::MouseButtons buttons);
     void pressed(int x, int y, Qt::MouseButton button);
     void released();
     void left();

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 
 #include "display/cell_layout.h"
+#include "display/gl/fault_boundary.h"
 #include "display/sixteen_channel_frame.h"
 
 SixteenChannelView::SixteenChannelView(const ViewColors& colors, QWidget* parent)
@@ -143,7 +144,7 @@ void SixteenChannelView::panelRawData1_MouseClick(int x, int y) {
 
 void SixteenChannelView::mousePressEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
-    panelRawData1_MouseClick(p.x(), p.y());
+    korin::ui::shielded([&] { panelRawData1_MouseClick(p.x(), p.y()); });
     if (event->button() == Qt::RightButton && menu_ != nullptr) menu_->popup(event->globalPosition().toPoint());
     event->accept();
 }

@@ -7,9 +7,12 @@
 #include <QColorDialog>
 #include <QMenu>
 
+#include "display/gl/fault_boundary.h"
 #include "display/gl/sixteen_channel_view.h"
 #include "display/replay_channel_selector.h"
 #include "display/sixteen_channel_settings.h"
+
+using korin::ui::shield;
 
 std::optional<Rgb> pickColorWithDialog(Rgb current, QWidget* parent) {
     const QColor c = QColorDialog::getColor(QColor(current.r, current.g, current.b), parent);
@@ -24,18 +27,18 @@ void connectPreferenceItems(const PreferenceActions& items, ViewColors& colors, 
         if (SizeChangeDraw) SizeChangeDraw();
     };
     auto edit = [&colors, redraw, dialogParent, picker](Rgb ViewColors::*field) {
-        return [&colors, redraw, dialogParent, picker, field] {
+        return shield([&colors, redraw, dialogParent, picker, field] {
             if (const auto chosen = picker(colors.*field, dialogParent)) colors.*field = *chosen;
             redraw();
-        };
+        });
     };
     QObject::connect(items.line, &QAction::triggered, items.line, edit(&ViewColors::LineColor16));
     QObject::connect(items.back, &QAction::triggered, items.back, edit(&ViewColors::BackColor16));
     QObject::connect(items.grid, &QAction::triggered, items.grid, edit(&ViewColors::GridColor16));
-    QObject::connect(items.defaults, &QAction::triggered, items.defaults, [&colors, redraw] {
+    QObject::connect(items.defaults, &QAction::triggered, items.defaults, shield([&colors, redraw] {
         colors.restoreDefaults();
         redraw();
-    });
+    }));
 }
 
 PreferenceActions addPreferencesMenu(QMenu* menu, const QString& lineText, ViewColors& colors,
@@ -62,14 +65,14 @@ void syncRawAxisChecks(QActionGroup* xItems, QActionGroup* yItems, const Sixteen
 void connectRawAxisItems(QActionGroup* xItems, QActionGroup* yItems, SixteenChannelView* view) {
     for (QAction* a : xItems->actions()) a->setCheckable(true);
     for (QAction* a : yItems->actions()) a->setCheckable(true);
-    QObject::connect(xItems, &QActionGroup::triggered, view, [=](QAction* a) {
+    QObject::connect(xItems, &QActionGroup::triggered, view, shield([=](QAction* a) {
         view->comboduration_SelectedIndexChanged(static_cast<int>(xItems->actions().indexOf(a)));
         syncRawAxisChecks(xItems, yItems, view->settings());
-    });
-    QObject::connect(yItems, &QActionGroup::triggered, view, [=](QAction* a) {
+    }));
+    QObject::connect(yItems, &QActionGroup::triggered, view, shield([=](QAction* a) {
         view->combovoltage_SelectedIndexChanged(static_cast<int>(yItems->actions().indexOf(a)));
         syncRawAxisChecks(xItems, yItems, view->settings());
-    });
+    }));
     syncRawAxisChecks(xItems, yItems, view->settings());
 }
 

@@ -143,14 +143,14 @@ TEST(SelectedRaw, TimeOriginFollowsTheClockAndTheReplayBlock) {
     EXPECT_DOUBLE_EQ(rawT0Live(12.5), 2.5);
     EXPECT_DOUBLE_EQ(rawT0Replay(9500), 0.0);
     EXPECT_DOUBLE_EQ(rawT0Replay(12000), 2.5);
-    const RawSampleWindow w = rawSampleWindow(2.5, 2.5, 12.5, 400);
+    const SampleWindow w = sampleWindow(2.5, 2.5, 12.5, 400);
     EXPECT_EQ(w.i0, 0);
     EXPECT_EQ(w.i1, 200000);
     EXPECT_DOUBLE_EQ(w.p, 400.0 / 200000);
 }
 
 TEST(SelectedRaw, RangeStartingBeforeTheHistoryShiftsTheFirstSampleRight) {
-    const RawSampleWindow w = rawSampleWindow(2.0, 1.0, 3.0, 400);  // one second before sample 0
+    const SampleWindow w = sampleWindow(2.0, 1.0, 3.0, 400);  // one second before sample 0
     EXPECT_EQ(w.i0, 0);
     EXPECT_DOUBLE_EQ(w.firstX, 200.0);
 }

@@ -256,6 +256,37 @@ TEST_F(ReplayExportTest, ADiskThatFillsStopsTheExportWithEveryWholeBlockBeforeIt
     EXPECT_EQ(window.draws, 2);
 }
 
+// A view that throws while drawing the third block, or a fault the window
+// caught at its own boundary then, ends a replay or an export after that block.
+TEST_F(ReplayExportTest, AnInternalFaultStopsTheReplayAndTheExportKeepsTheBlocksSoFar) {
+    struct Case {
+        bool exportOn;
+        bool atBoundary;
+        const char* alert;
+    };
+    for (const Case c : {Case{true, false, alerts::kExportInternalError}, Case{true, true, alerts::kExportInternalError},
+                         Case{false, false, alerts::kReplayInternalError}}) {
+        open(2);
+        window.alerts.clear();
+        window.draws = 0;
+        window.onDraw = [&] {
+            if (window.draws != 3) return;
+            if (!c.atBoundary) throw std::runtime_error("view fault");
+            replay.internalError("view fault");
+        };
+        if (c.exportOn) {
+            exportAs("Short (16 bit)");
+            EXPECT_EQ(out(".bin").size(), 3u * 320'000u) << c.atBoundary;
+        } else {
+            replay.toolStripButtonPlay_Click();
+        }
+        EXPECT_EQ(window.alerts, std::vector<std::string>{c.alert}) << c.exportOn << c.atBoundary;
+        EXPECT_EQ(window.state, korin::RunState::Stop);
+        EXPECT_EQ(window.draws, 3);
+        EXPECT_FALSE(replay.replaying());
+    }
+}
+
 TEST_F(ReplayExportTest, RecordWithoutAFolderOrNameAlertsAndExportsNothing) {
     open(1);
     replay.toolStripButtonRec_Click();

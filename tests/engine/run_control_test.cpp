@@ -11,6 +11,7 @@
 #include "acquisition/headless_run_window.h"
 #include "acquisition/timer.h"
 #include "acquisition/alert_messages.h"
+#include "files/file_reader.h"
 #include "fake_daq_driver.h"
 #include "tests/engine/file_size_limit.h"
 #include "tests/engine/stim_test_helpers.h"
@@ -710,6 +711,94 @@ TEST_F(RunFixture, ResumeInsideATraceKeepsTheBlockIndicesOfTheFile) {
         EXPECT_EQ(blocks[i].block, i % 4) << "block " << i;
         EXPECT_EQ(static_cast<int>(bytes[123 + i * (39 + 320'000) + 28]), i % 4 == 0 ? 1 : 0) << "first-block flag";
     }
+}
+
+// --- Internal faults ---
+
+namespace {
+
+enum class FaultSite { ViewDraw, HandlerInPump, WindowBoundary };
+
+class RunFault : public RunFixture, public ::testing::WithParamInterface<FaultSite> {};
+
+std::int32_t blocksReadBack(const std::string& path) {
+    FileReader reader;
+    EXPECT_TRUE(reader.open(path) && reader.read()) << reader.errorText();
+    return reader.AllBlock;
+}
+
+}  // namespace
+
+// A view that throws while drawing the third block, a handler that throws
+// inside the event pump, and a fault the window caught at its own boundary.
+TEST_P(RunFault, EndsTheRunWithItsAlertAndTheFileKeepsTheBlocksSoFar) {
+    settings("1", "10", "0");
+    const FaultSite site = GetParam();
+    window.onDraw = [&] {
+        if (site == FaultSite::ViewDraw && window.draws == 3) throw std::runtime_error("view fault");
+    };
+    atPass = [&](long long pass) {
+        if (pass != 3) return;
+        if (site == FaultSite::HandlerInPump) throw std::runtime_error("handler fault");
+        if (site == FaultSite::WindowBoundary) run.internalError("handler fault");
+    };
+    std::string stateAtAlert;
+    window.onAlert = [&](const std::string&) { stateAtAlert = std::string(korin::runStateName(window.state)); };
+    testing::internal::CaptureStdout();
+    run.toolStripButtonRec_Click();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find(site == FaultSite::ViewDraw ? "Internal error: view fault" : "Internal error: handler fault"),
+              std::string::npos)
+        << console;
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kRunInternalError});
+    EXPECT_EQ(stateAtAlert, "Stop");
+    EXPECT_FALSE(run.runActive());
+    EXPECT_FALSE(acq->file.isOpen());
+    EXPECT_EQ(driver->count("ClearTask"), driver->createdTasks);
+    EXPECT_EQ(blocksReadBack(run.dataFilePath()), 3);
+
+    window.onDraw = nullptr;
+    atPass = nullptr;
+    settings("1", "1", "0");
+    const int drawsBefore = window.draws;
+    run.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.draws - drawsBefore, 2) << "the next run loops again";
+    EXPECT_EQ(window.alerts.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sites, RunFault,
+                         ::testing::Values(FaultSite::ViewDraw, FaultSite::HandlerInPump, FaultSite::WindowBoundary));
+
+TEST_F(RunFixture, FaultDuringAManualStimulationClosesBothFilesAndStopsTheOutput) {
+    settings("2", "1", "3");
+    PulseConfigs pulse;
+    pulse.setParameter("Biphasic", "0.2", "50", "1", "999");
+    manual.setPulses(PulseParameters::kS1, {pulse});
+    manual.S1Ch = 2;
+    manual.S2Ch = PulseParameters::kNoElectrode;
+    bool manualStarted = false;
+    atPass = [&](long long pass) {
+        if (pass == 3) run.toolStripButtonPause_Click();
+        if (run.PauseTyuu && window.manualEnabled && !manualStarted) {
+            manualStarted = true;
+            run.buttonMNL_Click();
+        }
+    };
+    window.onDraw = [&] {
+        if (manualStarted) throw std::runtime_error("view fault");  // the manual loop draws while paused
+    };
+    testing::internal::CaptureStdout();
+    run.toolStripButtonRec_Click();
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(manualStarted);
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kRunInternalError});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_EQ(window.text(RunText::ManualButton), "Start Stim");
+    EXPECT_FALSE(acq->file.isOpen());
+    EXPECT_FALSE(acq->fileM.isOpen());
+    EXPECT_EQ(driver->count("ClearTask"), driver->createdTasks);
+    EXPECT_EQ(blocksReadBack(run.dataFilePath()), 2);
+    EXPECT_GE(blocksReadBack(run.manualFilePath()), 1);
 }
 
 // --- First thresholds ---

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "display/stim_timeline.h"
 #include "stimulation/step_editor.h"
 #include "tests/engine/stim_test_helpers.h"
@@ -91,6 +93,51 @@ TEST(StimTimeline, ClickColumnMapsToThePulseUnderIt) {
     for (const Case c : {Case{0.05f, "1"}, Case{50, "1"}, Case{250, "2"}, Case{599, "3"}})
         EXPECT_EQ(stimline::getUnitNumber(p, PulseParameters::kS1, c.x, 0, 0.3f, 600), c.unit) << c.x;
     EXPECT_EQ(stimline::getUnitNumber(p, PulseParameters::kS2, 250, 0, 0.3f, 600), "0");
+}
+
+// Whatever is typed into the time fields, a frame and a click walk only samples
+// the pattern has; a field that is not a number counts as 0.
+TEST(StimTimeline, TypedTimeRangesDrawAndHitOnlyThePatternsSamples) {
+    const PulseParameters p = threePulses();
+    const auto length = static_cast<std::int64_t>(p.PulseAmplitudeAry.size());
+    ASSERT_EQ(length, 6000);
+    struct Case {
+        const char* xMin;
+        const char* xMax;
+        bool drawn;
+        float X;
+        const char* unit;
+    };
+    const Case cases[] = {
+        {"-100000", "0.3", true, 300, "0"},  // the whole pattern within the last pixel
+        {"0", "1e30", true, 300, "3"},       // the whole pattern within the first pixel
+        {"-1e30", "1e30", true, 450, "3"},
+        {"abc", "0.3", true, 300, "2"},
+        {"0", "abc", false, 300, "0"},       // no span: only the band
+        {"-0.3", "0.3", true, 299, "0"},     // the pattern starts in the middle
+        {"-0.3", "0.3", true, 301, "1"},
+    };
+    for (const Case& c : cases) {
+        const float xMin = stimline::checkText(c.xMin), xMax = stimline::checkText(c.xMax);
+        const SampleWindow win = stimline::timeLineWindow(xMin, xMax, 600);
+        EXPECT_LT(segmentsIn(win, length).count(), length) << c.xMin << " " << c.xMax;
+        DrawList frame;
+        stimline::StimPanel panel{&p.PulseAmplitudeAry, true, xMin, xMax, -11, 11};
+        EXPECT_EQ(stimline::buildStimPanelFrame(frame, panel, ViewColors{}, 600, 60), c.drawn) << c.xMin;
+        EXPECT_LE(frame.vertices().capacity(), static_cast<std::size_t>(4 * length + 4)) << c.xMin;
+        EXPECT_EQ(stimline::getUnitNumber(p, PulseParameters::kS1, c.X, xMin, xMax, 600), c.unit)
+            << c.xMin << " " << c.xMax << " at " << c.X;
+    }
+}
+
+TEST(StimTimeline, RangeStartingBeforeThePatternShiftsItRight) {
+    const PulseParameters p = threePulses();
+    DrawList frame;
+    stimline::StimPanel panel{&p.PulseAmplitudeAry, true, -0.3f, 0.3f, -11, 11};
+    ASSERT_TRUE(stimline::buildStimPanelFrame(frame, panel, ViewColors{}, 600, 60));  // 0.05 px per sample
+    float left = 600;
+    for (std::size_t v = 4; v < frame.vertices().size(); ++v) left = std::min(left, frame.vertices()[v].x);
+    EXPECT_NEAR(left, 300.0f, 0.01f);
 }
 
 TEST(StimTimeline, ClicksOnTheAxisEndsOpenTheirRangeFields) {

@@ -140,15 +140,39 @@ TEST_F(SelectedViewsTest, EPDragMovesTheNearerWindowEdgeOfAllChannels) {
     form->Mode = 1;
     rawRange("0", "0.1", "-100", "100");  // 100 ms across the plot
     const int w = views->rawView()->width();
-    views->panelRawDataUp_MouseDown();
-    views->panelRawDataUp_MouseMove(static_cast<int>(w * 0.7), 10);  // ~70 ms: nearer the end (80)
+    views->panelRawDataUp_MouseDown(true);
+    views->panelRawDataUp_MouseMove(static_cast<int>(w * 0.7), 10, true);  // ~70 ms: nearer the end (80)
     for (int c = 0; c < 16; ++c) {
         EXPECT_EQ(form->EPThreshAry1[c], 10.0f);
         EXPECT_NEAR(form->EPThreshAry2[c], 70.0f, 0.5f);
     }
     views->panelRawDataUp_MouseLeave();
-    views->panelRawDataUp_MouseMove(0, 10);
+    views->panelRawDataUp_MouseMove(0, 10, true);
     EXPECT_NEAR(form->EPThreshAry2[0], 70.0f, 0.5f) << "leaving the plot ends the drag";
+}
+
+TEST_F(SelectedViewsTest, RightPressLeavesNoThresholdDragAndALeftDragStillSetsThem) {
+    acq->DrawTyuu = 1;
+    form->Mode = 0;
+    rawRange("0", "10", "-100", "100");
+    for (float& t : form->yMThreshAry) t = -0.05f;
+    PlotPanel* p = views->rawView();
+    const auto send = [](QWidget* to, QEvent::Type type, int y, Qt::MouseButton button, Qt::MouseButtons held) {
+        const QPointF at(20, y);
+        QMouseEvent e(type, at, to->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(to, &e);
+    };
+    // The context menu takes the right button's release, so it lands elsewhere.
+    send(p, QEvent::MouseButtonPress, 20, Qt::RightButton, Qt::RightButton);
+    send(form->panelFreqDodai, QEvent::MouseButtonRelease, 20, Qt::RightButton, Qt::NoButton);
+    for (int y : {30, 60, 90}) send(p, QEvent::MouseMove, y, Qt::NoButton, Qt::NoButton);
+    for (int c = 0; c < 16; ++c) EXPECT_EQ(form->yMThreshAry[c], -0.05f) << c;
+
+    const int h = p->height(), y = h * 130 / 200;  // about -30 uV
+    send(p, QEvent::MouseButtonPress, 20, Qt::LeftButton, Qt::LeftButton);
+    send(p, QEvent::MouseMove, y, Qt::NoButton, Qt::LeftButton);
+    const double expected = (100.0 - y * 200.0 / h) / 1000.0;  // mV
+    for (int c = 0; c < 16; ++c) EXPECT_NEAR(form->yMThreshAry[c], expected, 1e-6) << c;
 }
 
 TEST_F(SelectedViewsTest, CopyDataAndCopyImageFillTheClipboard) {
@@ -257,9 +281,9 @@ TEST_F(SpikeDragTest, DragSetsOneThresholdOnAllChannelsAndTheNextBlockDetectsWit
     f->textBoxRawYMax->setText("100");
     SelectedViewsForm* views = form->selectedViews.get();
     const int h = views->rawView()->height();
-    views->panelRawDataUp_MouseDown();
+    views->panelRawDataUp_MouseDown(true);
     const int y = h * 130 / 200;  // about -30 uV
-    views->panelRawDataUp_MouseMove(20, y);
+    views->panelRawDataUp_MouseMove(20, y, true);
     const double expected = (100.0 - y * 200.0 / h) / 1000.0;  // mV
     for (int c = 0; c < 16; ++c) EXPECT_NEAR(form->yMThreshAry[c], expected, 1e-6) << c;
     EXPECT_TRUE(form->levels.thresholdsSet);

@@ -8,9 +8,14 @@
 #include <filesystem>
 
 #include "acquisition/acquisition_ni.h"
+#include "acquisition/alert_messages.h"
 #include "acquisition/run_control.h"
 #include "acquisition/sim_device.h"
 #include "app/form_run_window.h"
+#include "app/step_editor_form.h"
+#include "app/view_frames.h"
+#include "display/gl/stim_timeline_view.h"
+#include "files/file_reader.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace fs = std::filesystem;
@@ -104,4 +109,44 @@ TEST_F(RecordInWindow, TheStatusBarSaysMeasuringPausedAndWhereTheFinishedRunIs) 
     EXPECT_EQ(measuring, "Measuring the DC offset: 5.5 s left");
     EXPECT_EQ(paused, "Paused. Play or Record resumes; Start Stim delivers the Manual program.");
     EXPECT_EQ(status(), "Run finished: 2 traces recorded to " + form->runControl->dataFilePath());
+}
+
+// A view that throws during a recorded run: first in the loop's drawing hook,
+// then in the time line's Enter handler, which the loop's event pump runs.
+TEST_F(RecordInWindow, AViewThatThrowsEndsTheRunWithTheAlertAndTheFileKeepsItsBlocks) {
+    control<QLineEdit>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    const auto pump = form->runWindow->pump;
+    const auto drawChart = form->runWindow->drawChart;
+    struct Case {
+        bool inHandler;
+        int blocks;  // the hook throws at the next pass's draw; the handler's run ends before the next block
+    };
+    for (const Case c : {Case{false, 4}, Case{true, 3}}) {
+        alerts->informed.clear();
+        form->runWindow->drawChart = drawChart;
+        int pumps = 0;
+        form->runWindow->pump = [&] {
+            pump();
+            if (++pumps != 11 + 3) return;
+            if (c.inHandler) {
+                form->stepEditors->viewF1()->setSource(
+                    []() -> stimline::StimPanel { throw std::runtime_error("time line fault"); });
+                QMetaObject::invokeMethod(form->panelTimeLineDodai->textBoxTimeLineXMin, "returnPressed");
+            } else {
+                form->runWindow->drawChart = [] { throw std::runtime_error("view fault"); };
+            }
+        };
+        control<QToolButton>("toolStripButtonRec")->click();
+
+        EXPECT_EQ(alerts->informed, QStringList{korin::alerts::kRunInternalError}) << c.inHandler;
+        EXPECT_FALSE(form->runControl->runActive());
+        EXPECT_FALSE(form->acquisition->file.isOpen());
+        EXPECT_FALSE(form->acquisition->hasInputTask());
+        EXPECT_TRUE(control<QToolButton>("toolStripButtonRec")->isEnabled());
+        EXPECT_FALSE(control<QToolButton>("toolStripButtonStop")->isEnabled());
+        FileReader reader;
+        ASSERT_TRUE(reader.open(form->runControl->dataFilePath()) && reader.read()) << reader.errorText();
+        EXPECT_EQ(reader.AllBlock, c.blocks) << c.inHandler;
+    }
+    form->runWindow->pump = pump;
 }

@@ -203,6 +203,32 @@ TEST_F(StepEditorWindow, ClickBelowTheS2PanelsLeftEndOpensTheXMinimumField) {
     EXPECT_FALSE(line->textBoxTimeLineXMin->isVisible());
 }
 
+TEST_F(StepEditorWindow, FarOrNonNumericTimeLimitsRedrawAndAClickStillSelects) {
+    StepEditorForm* editors = form->stepEditors.get();
+    ASSERT_TRUE(waitFor([&] { return editors->viewF1()->isValid(); }));
+    addPulses("3");  // 6000 samples
+    TimeLineFrame* line = form->panelTimeLineDodai;
+    struct Case {
+        const char* xMin;
+        const char* xMax;
+        const char* selected;  // the pulse a click in the middle leaves selected
+    };
+    for (const Case c : {Case{"-100000", "0.30000", "1"}, Case{"0", "1e30", "3"}, Case{"abc", "0.30000", "2"}}) {
+        line->textBoxTimeLineXMin->setText(c.xMin);
+        line->textBoxTimeLineXMax->setText(c.xMax);
+        QMetaObject::invokeMethod(line->textBoxTimeLineXMin, "returnPressed");
+        EXPECT_LE(editors->viewF1()->currentFrame().vertices().size(), 4u * 6000 + 4) << c.xMin;
+        tab->comboBoxUnit->setCurrentIndex(0);
+        StimTimelineView* view = editors->viewF1();
+        const QPointF middle(view->width() / 2.0, view->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, middle, view->mapToGlobal(middle), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &press);
+        EXPECT_EQ(tab->comboBoxUnit->currentText(), c.selected) << c.xMin << " " << c.xMax;
+    }
+    EXPECT_TRUE(alerts->informed.isEmpty());
+}
+
 TEST(StimulatedRunInWindow, PulseOnElectrodeFiveIsRecordedNearFiveOnly) {
     const auto folder = std::filesystem::temp_directory_path() / "korin16-window-stimulated";
     std::filesystem::remove_all(folder);
