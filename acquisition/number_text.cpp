@@ -107,4 +107,10 @@ std::string defaultNumberText(double value) {
     return out;
 }
 
+std::string wholeNumberText(long long value) {
+    char text[24];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
 }  // namespace korin

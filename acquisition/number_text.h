@@ -26,4 +26,7 @@ std::optional<std::int32_t> parseInt32(std::string_view text);
 // only for magnitudes of 1e15 and above or below 1e-4.
 std::string defaultNumberText(double value);
 
+// A whole number in plain decimal digits: "7", "-12", "172800".
+std::string wholeNumberText(long long value);
+
 }  // namespace korin

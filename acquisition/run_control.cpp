@@ -18,6 +18,7 @@
 #include "processing/filter_selectors.h"
 #include "processing/thresholds.h"
 #include "stimulation/stimulus_controller.h"
+#include "stimulation/stimulus_playback.h"
 
 using korin::RunState;
 namespace alerts = korin::alerts;
@@ -271,7 +272,26 @@ bool RunControl::openRecordingFiles() {
         abandonSetUp();
         return false;
     }
+    summaryWritten_ = true;
     return true;
+}
+
+void RunControl::showStimulusRefusals(bool again) {
+    const std::uint64_t refusals = stim_.playback().refusals();
+    if (refusals == 0 || (refusals == refusalsShown_ && !again)) return;
+    refusalsShown_ = refusals;
+    refusalStatusShown_ = true;
+    window_.showStatus(stim::notPlayedStatus(stim_.playback()));
+}
+
+void RunControl::noteRefusalsInSummary() {
+    const std::string line = stim::notPlayedSummaryLine(stim_.playback());
+    if (line.empty() || !summaryWritten_) return;
+    std::string why;
+    if (!appendSettingsSummaryLine(summaryPath_, line, &why)) {
+        std::printf("%s (%s)\n", line.c_str(), why.c_str());
+        std::fflush(stdout);
+    }
 }
 
 bool RunControl::measureDCOffset() {
@@ -312,6 +332,13 @@ void RunControl::AcquisitionSetUp() {
     }
     double repeat = 0;
     if (!validateAndReadSettings(repeat)) return;
+    if (std::string problem = stim_.runCurrentProblem(window_.stepEnabled(StimulusController::kStep1),
+                                                      window_.stepEnabled(StimulusController::kStep2),
+                                                      korin::truncSaturating<std::int64_t>(repeat));
+        !problem.empty()) {
+        alertStopped(problem);
+        return;
+    }
     if (rectf && acq_.pldatExportOn && !diskSpaceAgreed(repeat)) {
         StopTyuuDisable();
         return;
@@ -335,6 +362,12 @@ void RunControl::AcquisitionSetUp() {
     runActive_ = true;
     passTiming_.clear();
     PlayTyuuDisable();
+    // A new run: the last run's refusals are no longer news.
+    stim_.clearPlayback();
+    refusalsShown_ = 0;
+    if (refusalStatusShown_) window_.showStatus("");
+    refusalStatusShown_ = false;
+    summaryWritten_ = false;
 
     manualPath_.clear();
     if (rectf && !openRecordingFiles()) return;
@@ -489,6 +522,7 @@ void RunControl::AcquisitionLoop() {
             window_.setPauseButtonsEnabled(true);
         }
         clock.PlusKeikaTime();
+        showStimulusRefusals();
         window_.pollEvents();
         notePass();
     }
@@ -522,10 +556,14 @@ void RunControl::finishMethod() {
     const bool noBlock = acq_.file.isOpen() && acq_.file.committedBytes() <= pldat::kFileHeaderBytes;
     // Closed whatever the record flag says now: a file that is open is always closed.
     acq_.fileclose();
-    if (noBlock) discardRecordingFiles();
+    if (noBlock)
+        discardRecordingFiles();
+    else
+        noteRefusalsInSummary();
     acq_.filecloseManual();
     resumeRequested_ = false;
     StopTyuuDisable();
+    showStimulusRefusals(true);
 }
 
 // --- Manual stimulation ---

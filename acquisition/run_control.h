@@ -112,6 +112,11 @@ private:
     // Removes the files this set-up created, for a run that leaves no block.
     void discardRecordingFiles();
     bool measureDCOffset();
+    // The status line after a device refused a trace's stimulus; `again` shows
+    // it even when nothing new was refused since it was last shown.
+    void showStimulusRefusals(bool again = false);
+    // The trace list of the refusals, added to the run's settings summary.
+    void noteRefusalsInSummary();
     void installFilter();
     void resumeFromPause();
     bool recordingPass();
@@ -133,5 +138,8 @@ private:
     bool manualRunning_ = false;
     std::string dataPath_, summaryPath_, manualPath_;
     bool summaryCreated_ = false;  // the summary file did not exist before this run
+    bool summaryWritten_ = false;  // this run appended its summary to summaryPath_
+    std::uint64_t refusalsShown_ = 0;   // the stimulus refusals the status line tells of
+    bool refusalStatusShown_ = false;   // the status line tells of them now
     PassTiming passTiming_;
 };

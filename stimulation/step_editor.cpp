@@ -14,7 +14,6 @@ namespace stim {
 
 namespace {
 
-constexpr double kIntensityLimit = 100.0;  // µA, the stimulator's range
 constexpr const char* kUnparsableIntensity = "10";
 
 int unitNumber(const std::string& text) {
@@ -37,8 +36,8 @@ std::string xMaxText(const PulseParameters& p, int decimals) {
 std::string getIntensityValue(const std::string& text) {
     auto v = korin::parseDouble(text);
     if (!v) return kUnparsableIntensity;
-    if (*v > kIntensityLimit) return "100";
-    if (*v < -kIntensityLimit) return "-100";
+    if (*v > kCurrentLimitUa) return "100";
+    if (*v < -kCurrentLimitUa) return "-100";
     return text;
 }
 

@@ -9,8 +9,12 @@
 
 #include <QToolButton>
 
+#include <QStatusBar>
+
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "acquisition/run_control.h"
 #include "acquisition/sim_device.h"
@@ -193,6 +197,42 @@ TEST(StimulatedRunInWindow, PulseOnElectrodeFiveIsRecordedNearFiveOnly) {
         far = std::max(far, std::fabs(reader.aryData[16 * k + 15]));
     }
     EXPECT_GT(near, 10 * far) << near << " mV on electrode 5, " << far << " mV on electrode 16";
+    form.close();
+    std::filesystem::remove_all(folder);
+}
+
+TEST(StimulatedRunInWindow, StimulusTheDeviceRefusesInTraceTwoIsOnTheStatusBarAndInTheSummary) {
+    const auto folder = std::filesystem::temp_directory_path() / "korin16-window-refused";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    SimulatedDevice::Options options;
+    options.realTime = false;
+    auto device = std::make_shared<SimulatedDevice>(options);
+    Korin16Form form(device, "Simulated Dev1");
+    auto alerts = std::make_shared<RecordingAlertSink>();
+    form.setAlertSink(alerts);
+    form.show();
+    settle();
+    StepTab* tab = form.stepTab(0);
+    tab->CheckStepEnable->setChecked(true);
+    tab->electrodeButtons[4]->click();
+    tab->buttonAddStep->click();
+    form.panelAcquisitionNew->comboBoxTrace->setEditText("3");
+    form.panelAcquisitionNew->comboBoxMin->setEditText("0");
+    form.panelAcquisitionNew->comboBoxSec->setEditText("1");
+    form.panelAcquisitionNew->comboBoxInSec->setEditText("2");
+    form.findChild<QLineEdit*>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    // Trace 2's stimulus is prepared when trace 1 ends.
+    form.runControl->onTraceEnd = [&](int trace) {
+        if (trace == 0) device->failAnalogTimings(1);
+    };
+    form.findChild<QToolButton*>("toolStripButtonRec")->click();
+    ASSERT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+
+    EXPECT_EQ(form.statusBar()->currentMessage(), "The stimulus of trace 2 was not played (see the console).");
+    std::ifstream in(form.runControl->summaryFilePath(), std::ios::binary);
+    const std::string summary{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_TRUE(summary.ends_with("\r\nStimulus not played in traces: 2")) << summary;
     form.close();
     std::filesystem::remove_all(folder);
 }
