@@ -113,4 +113,17 @@ std::string wholeNumberText(long long value) {
     return std::string(text, result.ptr);
 }
 
+std::string rangesText(const std::vector<std::int64_t>& ascending) {
+    std::string text;
+    for (std::size_t i = 0; i < ascending.size();) {
+        std::size_t last = i;
+        while (last + 1 < ascending.size() && ascending[last + 1] == ascending[last] + 1) ++last;
+        if (!text.empty()) text += ", ";
+        text += wholeNumberText(ascending[i]);
+        if (last > i) text += "-" + wholeNumberText(ascending[last]);
+        i = last + 1;
+    }
+    return text;
+}
+
 }  // namespace korin

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korin {
 
@@ -28,5 +29,8 @@ std::string defaultNumberText(double value);
 
 // A whole number in plain decimal digits: "7", "-12", "172800".
 std::string wholeNumberText(long long value);
+
+// Ascending whole numbers with runs joined: "2", "2, 5", "3-6, 9"; "" for none.
+std::string rangesText(const std::vector<std::int64_t>& ascending);
 
 }  // namespace korin

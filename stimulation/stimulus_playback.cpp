@@ -54,19 +54,6 @@ std::vector<std::int64_t> StimulusPlayback::refusedTraceNumbers() const {
 
 namespace stim {
 
-std::string traceListText(const std::vector<std::int64_t>& numbers) {
-    std::string text;
-    for (std::size_t i = 0; i < numbers.size();) {
-        std::size_t last = i;
-        while (last + 1 < numbers.size() && numbers[last + 1] == numbers[last] + 1) ++last;
-        if (!text.empty()) text += ", ";
-        text += korin::wholeNumberText(numbers[i]);
-        if (last > i) text += "-" + korin::wholeNumberText(numbers[last]);
-        i = last + 1;
-    }
-    return text;
-}
-
 std::string notPlayedStatus(const StimulusPlayback& playback) {
     const std::int64_t trace = playback.lastRefusedTrace();
     if (trace < 0) return {};
@@ -76,7 +63,7 @@ std::string notPlayedStatus(const StimulusPlayback& playback) {
 std::string notPlayedSummaryLine(const StimulusPlayback& playback) {
     const std::vector<std::int64_t> numbers = playback.refusedTraceNumbers();
     if (numbers.empty()) return {};
-    return korin::alerts::kStimulusNotPlayedSummary + traceListText(numbers);
+    return korin::alerts::kStimulusNotPlayedSummary + korin::rangesText(numbers);
 }
 
 }  // namespace stim

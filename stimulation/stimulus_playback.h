@@ -63,13 +63,11 @@ private:
 
 namespace stim {
 
-// Trace numbers as a short list: "2", "2, 5", "3-6, 9".
-std::string traceListText(const std::vector<std::int64_t>& numbers);
-
 // "The stimulus of trace N was not played (see the console)." for the trace
 // refused last; "" when none was.
 std::string notPlayedStatus(const StimulusPlayback& playback);
-// "Stimulus not played in traces: 2, 5-7"; "" when every trace played.
+// "Stimulus not played in traces: 2, 5-7" (runs of traces joined); "" when
+// every trace played.
 std::string notPlayedSummaryLine(const StimulusPlayback& playback);
 
 }  // namespace stim
