@@ -8,6 +8,7 @@
 #include "acquisition/timer.h"
 #include "processing/detect_spike.h"
 #include "processing/filter.h"
+#include "processing/first_thresholds.h"
 
 using namespace daqmx;
 
@@ -206,6 +207,7 @@ int AcquisitionNI::readonly(int roopMax) {
         return 1;
     }
     filterBlock(block, roopMax * kScansPerRead);
+    if (firstThresholds) firstThresholds->add(block, roopMax * kScansPerRead);
     return 0;
 }
 

@@ -17,6 +17,9 @@
 class Timer;
 class Filter;
 class DetectSpike;
+namespace korin {
+class FirstThresholds;
+}
 
 class AcquisitionNI {
 public:
@@ -147,6 +150,10 @@ public:
     float* Mthre;
     float* Postthre;
     const bool* ThreshReady = nullptr;
+    // While set, the real scans of every block of device data that passes the
+    // live filter (Kiroku with its discard read, readonly between traces) are
+    // handed to it as well: run control gathers a run's first thresholds there.
+    korin::FirstThresholds* firstThresholds = nullptr;
     float* EPline1;
     float* EPline2;
 

@@ -72,4 +72,18 @@ inline std::string fillIn(std::string text, std::string_view placeholder, std::s
     return text;
 }
 
+// Evoked-response windows (the windows dialog and `korin16-cli measure --windows`), in ms.
+inline constexpr const char* kEvokedWindowsCount =
+    "Please give eight window values: BASE_FROM,BASE_TO,BLANK,WIN_FROM,WIN_TO,SLOPE_FROM,SLOPE_TO,WIDTH (ms).";
+inline constexpr const char* kEvokedBaselineWindow =
+    "The baseline must end at or before the onset and be at least 0.1 ms long.";
+inline constexpr const char* kEvokedBlank = "The artefact blank must be 0 ms or longer.";
+inline constexpr const char* kEvokedMeasureWindow =
+    "The measure window must start at or after the end of the blank and end after it starts.";
+inline constexpr const char* kEvokedSlopeWindow =
+    "The slope window must start at or after the end of the blank and be at least 0.1 ms long.";
+inline constexpr const char* kEvokedSlopeWidth =
+    "The slope width must be at least 0.1 ms and no longer than the measure window.";
+inline constexpr const char* kEvokedWindowReach = "Every window must lie within 100 ms of the onset.";
+
 }  // namespace korin::alerts

@@ -7,32 +7,22 @@
 #include <string>
 
 #include "acquisition/acquisition_ni.h"
-#include "acquisition/rounding.h"
 #include "acquisition/timer.h"
 #include "processing/detect_spike.h"
 #include "processing/filter.h"
+#include "processing/first_thresholds.h"
 #include "processing/series.h"
 
 using namespace daqmx;
-using korin::roundHalfEven;
 
 namespace {
 
 using Acq = AcquisitionNI;
 
-// The remaining time is divided by 0.05 as single precision holds it
-// (0.05000000074505806), so 0.2 s gives 3.99999994 reads, rounded to 4.
-constexpr double kReadSeconds = static_cast<double>(0.05f);
 constexpr double kLastBlockSeconds = 0.5;
 // Scans per copy tile: a tile of the interleaved block stays in cache while
 // it is spread over the sixteen channels of both rings.
 constexpr int kRingTile = 512;
-
-int readsForRemaining(double remainingSeconds) {
-    const double n = roundHalfEven(remainingSeconds / kReadSeconds);
-    if (!(n > 0)) return 0;
-    return n >= Acq::kReadsPerBlock ? Acq::kReadsPerBlock : static_cast<int>(n);
-}
 
 // Adds `scans` to a filled length, at most the ring's length.
 void growFilled(std::int32_t& filled, int scans, int length) { filled = std::min(filled + scans, length); }
@@ -77,7 +67,7 @@ int failBlock(Acq& a, const char* format) {
 }  // namespace
 
 int AcquisitionNI::Kiroku(double time) {
-    const int reads = readsForRemaining(time);
+    const int reads = pldat::readsForRemaining(time);
     const int scans = reads * kScansPerRead;
     double* block = blockScratch();
     const int32 status = taskHandle1 == nullptr ? DAQmxErrorInvalidTask : scaledRead(reads, block);
@@ -88,6 +78,7 @@ int AcquisitionNI::Kiroku(double time) {
     growFilled(DrawChartMaxIndex, scans, kChAryLength);
     growFilled(DrawSelectChMaxIndex, scans, kSelectChAryLength);
     filterBlock(block, kBlockScans);  // the zero rest too, so the filter runs on a full block
+    if (firstThresholds) firstThresholds->add(block, scans);
     std::copy_n(block, kBlockValues, aryData);
 
     bool fileFailed = false;

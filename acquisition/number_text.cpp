@@ -126,4 +126,8 @@ std::string rangesText(const std::vector<std::int64_t>& ascending) {
     return text;
 }
 
+char* writeShortest(char* out, double value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
+char* writeShortest(char* out, float value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
+char* writeShortest(char* out, std::int32_t value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
+
 }  // namespace korin

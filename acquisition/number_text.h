@@ -3,6 +3,7 @@
 // allowed, whatever the process locale. Nothing here throws.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,5 +33,15 @@ std::string wholeNumberText(long long value);
 
 // Ascending whole numbers with runs joined: "2", "2, 5", "3-6, 9"; "" for none.
 std::string rangesText(const std::vector<std::int64_t>& ascending);
+
+// Room for any text of writeShortest.
+constexpr std::size_t kShortestTextRoom = 32;
+
+// The shortest text that reads back as the same value, in the form std::to_chars
+// chooses ("-2.5", "0.125", "86400", "1e-05"), written at `out`; returns its end.
+// No allocation, for files written line by line.
+char* writeShortest(char* out, double value);
+char* writeShortest(char* out, float value);
+char* writeShortest(char* out, std::int32_t value);
 
 }  // namespace korin

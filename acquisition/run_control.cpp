@@ -409,6 +409,7 @@ void RunControl::AcquisitionSetUp() {
     }
     acq_.setEP(levels_.EPThreshAry1, levels_.EPThreshAry2);
     acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry, &levels_.thresholdsSet);
+    gatherFirstThresholds();
     TimerStart();
 }
 
@@ -500,6 +501,7 @@ void RunControl::AcquisitionLoop() {
         } else if (!intervalPass()) {
             break;
         }
+        takeFirstThresholds();
         if (!PauseTyuu && !KyuusiTyuu) window_.DrawChart();
         if (!KyuusiTyuu && clock.getRemainingTime() <= 0) {
             const int finishedTrace = static_cast<int>(clock.getnowtrace());
@@ -551,6 +553,7 @@ void RunControl::finishMethod() {
     if (eventPumpUp_) window_.terminateEventPump();
     eventPumpUp_ = false;
     acq_.Teisi();
+    acq_.firstThresholds = nullptr;
     // A run stopped before its first block leaves no data file: a header alone
     // is a file no reader takes.
     const bool noBlock = acq_.file.isOpen() && acq_.file.committedBytes() <= pldat::kFileHeaderBytes;
@@ -564,6 +567,26 @@ void RunControl::finishMethod() {
     resumeRequested_ = false;
     StopTyuuDisable();
     showStimulusRefusals(true);
+}
+
+// --- First thresholds ---
+
+void RunControl::gatherFirstThresholds() {
+    firstThresholds_.restart();
+    acq_.firstThresholds = levels_.thresholdsSet ? nullptr : &firstThresholds_;
+}
+
+// Spikes count from the block after the fourth. A threshold dragged or computed
+// at a trace's fourth block before then ends the gathering instead.
+void RunControl::takeFirstThresholds() {
+    if (acq_.firstThresholds == nullptr) return;
+    if (!levels_.thresholdsSet) {
+        if (!firstThresholds_.full()) return;
+        firstThresholds_.compute(levels_.yMThreshAry, levels_.yPThreshAry, levels_.PostAry);
+        levels_.markThresholdsSet();
+        acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry, &levels_.thresholdsSet);
+    }
+    acq_.firstThresholds = nullptr;
 }
 
 // --- Manual stimulation ---

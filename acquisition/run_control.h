@@ -19,6 +19,7 @@
 #include "acquisition/run_window.h"
 #include "acquisition/run_gating.h"
 #include "files/file_naming.h"
+#include "processing/first_thresholds.h"
 
 class AcquisitionNI;
 class StimulusController;
@@ -123,6 +124,10 @@ private:
     bool intervalPass();
     void pausedWait();
     bool manualStimulationRunning() const;
+    // A run that starts with no thresholds set gathers its first four filtered
+    // blocks; after every pass, once they are in, they set the thresholds.
+    void gatherFirstThresholds();
+    void takeFirstThresholds();
 
     AcquisitionNI& acq_;
     StimulusController& stim_;
@@ -142,4 +147,5 @@ private:
     std::uint64_t refusalsShown_ = 0;   // the stimulus refusals the status line tells of
     bool refusalStatusShown_ = false;   // the status line tells of them now
     PassTiming passTiming_;
+    korin::FirstThresholds firstThresholds_;
 };

@@ -42,7 +42,7 @@ AcquisitionPanel::AcquisitionPanel(QWidget* parent) : QFrame(parent) {
                                         this);
 
     // Run settings.
-    comboInputRange = makeSelector("comboInputRange", {"2000", "10000"}, this);
+    comboInputRange = makeSelector("comboInputRange", selectorItems(korin::SettingKey::InputRange), this);
     comboBoxTrace = makeSelector("comboBoxTrace", {"1", "5", "10", "100", "1000"}, this);
     comboBoxHours = makeSelector("comboBoxHours", hourItems(), this);
     comboBoxMin = makeSelector("comboBoxMin", minuteItems(), this);
@@ -50,8 +50,8 @@ AcquisitionPanel::AcquisitionPanel(QWidget* parent) : QFrame(parent) {
     comboBoxInHours = makeSelector("comboBoxInHours", hourItems(), this);
     comboBoxInMin = makeSelector("comboBoxInMin", minuteItems(), this);
     comboBoxInSec = makeSelector("comboBoxInSec", {"1", "5", "10", "20", "30"}, this);
-    comboBoxHPF = makeSelector("comboBoxHPF", {"0.1", "1", "10", "100", "None"}, this);
-    comboBoxLPF = makeSelector("comboBoxLPF", {"1000", "2000", "2500", "5000", "None"}, this);
+    comboBoxHPF = makeSelector("comboBoxHPF", selectorItems(korin::SettingKey::LowCut), this);
+    comboBoxLPF = makeSelector("comboBoxLPF", selectorItems(korin::SettingKey::HighCut), this);
 
     auto* settings = new QGridLayout;
     settings->setHorizontalSpacing(4);
@@ -77,7 +77,7 @@ AcquisitionPanel::AcquisitionPanel(QWidget* parent) : QFrame(parent) {
     settings->setColumnStretch(0, 1);
 
     // Recording output.
-    comboBoxDataFormat = makeSelector("comboBoxDataFormat", {"Pellor (16 bit)"}, this);
+    comboBoxDataFormat = makeSelector("comboBoxDataFormat", selectorItems(korin::SettingKey::DataFormat), this);
     textBoxExportDire = makeField("textBoxExportDire", QString(), this);
     buttonExport = makeButton("buttonExport", "...", this);
     buttonExport->setFixedWidth(28);

@@ -8,7 +8,18 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "files/settings_keys.h"
+
 namespace korin::ui {
+
+// The items of a selector whose value the settings store keeps: the key
+// table's list, so that the store accepts exactly what the selector offers.
+inline QStringList selectorItems(korin::SettingKey key) {
+    QStringList items;
+    for (std::string_view item : korin::keyInfo(key).items)
+        items << QString::fromUtf8(item.data(), static_cast<qsizetype>(item.size()));
+    return items;
+}
 
 inline QLabel* makeLabel(const QString& text, const QString& name, QWidget* parent) {
     auto* label = new QLabel(text, parent);

@@ -39,9 +39,9 @@ ReplayPanel::ReplayPanel(QWidget* parent) : QFrame(parent) {
     textBoxTraceTo = makeField("textBoxTraceTo", QString(), this);
     textBoxTimeFrom = makeField("textBoxTimeFrom", QString(), this);
     textBoxTimeTo = makeField("textBoxTimeTo", QString(), this);
-    comboBoxHPFReplay = makeSelector("comboBoxHPFReplay", {"0.1", "1", "10", "100", "None"}, this);
-    comboBoxLPFReplay = makeSelector("comboBoxLPFReplay", {"1000", "2000", "2500", "5000", "None"}, this);
-    comboBoxDelay = makeSelector("comboBoxDelay", {"Slow", "Normal", "Fast"}, this);
+    comboBoxHPFReplay = makeSelector("comboBoxHPFReplay", selectorItems(korin::SettingKey::LowCutReplay), this);
+    comboBoxLPFReplay = makeSelector("comboBoxLPFReplay", selectorItems(korin::SettingKey::HighCutReplay), this);
+    comboBoxDelay = makeSelector("comboBoxDelay", selectorItems(korin::SettingKey::Delay), this);
 
     auto* range = new QGridLayout;
     range->setHorizontalSpacing(4);
@@ -61,7 +61,7 @@ ReplayPanel::ReplayPanel(QWidget* parent) : QFrame(parent) {
     range->setColumnStretch(1, 1);
     range->setColumnStretch(3, 1);
 
-    comboBoxDataFormatReplay = makeSelector("comboBoxDataFormatReplay", {"Short (16 bit)", "CSV"}, this);
+    comboBoxDataFormatReplay = makeSelector("comboBoxDataFormatReplay", selectorItems(korin::SettingKey::DataFormatReplay), this);
     textBoxExportDireReplay = makeField("textBoxExportDireReplay", QString(), this);
     buttonExportReplay = makeButton("buttonExportReplay", "...", this);
     buttonExportReplay->setFixedWidth(28);

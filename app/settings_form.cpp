@@ -211,7 +211,10 @@ void SettingsForm::applyLoaded(const SettingsValues& values) {
     for (int step = 0; step < 3; ++step) {
         stim::StepEditor& editor = form_.stepEditors->editor(step);
         const PulseParameters& program = editor.program();
-        editor.tab.redButton = editor.tab.output == PulseParameters::kS1 ? program.S1Ch : program.S2Ch;
+        const bool s1 = editor.tab.output == PulseParameters::kS1;
+        editor.tab.redButton = s1 ? program.S1Ch : program.S2Ch;
+        // The box shows the shown output's own increment, not the text it was saved with.
+        editor.tab.increment = s1 ? program.autoincrementS1 : program.autoincrementS2;
         form_.stepEditors->showEdit(step, {});
         if (step < 2) form_.stepEditors->EnableChangeStep(step);
     }

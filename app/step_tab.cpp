@@ -64,7 +64,7 @@ StepTab::StepTab(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     int row = 0;
 
     const QString selectorName = manual ? QStringLiteral("comboMNL") : QStringLiteral("comboStep%1F").arg(stepNo);
-    comboStepF = selector(selectorName, {QStringLiteral("S1"), QStringLiteral("S2")}, this);
+    comboStepF = selector(selectorName, korin::ui::selectorItems(korin::SettingKey::Step1F), this);
     grid->addWidget(label(tr("Stimulator"), QStringLiteral("labelStimulator") + stepNo, this), row, 0);
     grid->addWidget(comboStepF, row, 1);
     ++row;
@@ -78,7 +78,7 @@ StepTab::StepTab(Kind kind, QWidget* parent) : QWidget(parent), kind_(kind) {
     comboBoxUnit = selector(QStringLiteral("comboBoxUnit") + sfx, {QStringLiteral("0")}, this);
     grid->addWidget(label(QStringLiteral("Pulse #"), QStringLiteral("labelPulseNumber") + stepNo, this), row, 0);
     grid->addWidget(comboBoxUnit, row++, 1);
-    comboBoxPulse = selector(QStringLiteral("comboBoxPulse") + sfx, {QStringLiteral("Biphasic"), QStringLiteral("Const")}, this);
+    comboBoxPulse = selector(QStringLiteral("comboBoxPulse") + sfx, korin::ui::selectorItems(korin::SettingKey::Pulse), this);
     grid->addWidget(label(QStringLiteral("Pulse type"), QStringLiteral("labelPulseType") + stepNo, this), row, 0);
     grid->addWidget(comboBoxPulse, row++, 1);
 

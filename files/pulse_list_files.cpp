@@ -1,12 +1,9 @@
 #include "files/pulse_list_files.h"
 
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "files/atomic_file.h"
+#include "files/regular_file.h"
 #include "files/text_encoding.h"
 #include "stimulation/pulse_parameters.h"
 
@@ -19,7 +16,7 @@ constexpr std::string_view kByRep = "by rep";
 constexpr std::string_view kRepeatAll = "repeat all the time";
 constexpr std::string_view kTrue = "True";
 constexpr const char* kColumns = "Pulsetype,Duration,Intensity,Pre,Post";
-constexpr std::size_t kUnitFields = 5;
+constexpr std::size_t kUnitFields = stim::kPulseTextFields;
 // Step files: flag line, column names, then units; manual files: column names, then units.
 constexpr std::int32_t kFirstStepUnitLine = 3;
 constexpr std::int32_t kFirstManualUnitLine = 2;
@@ -66,9 +63,9 @@ std::string pulseListPath(const std::string& folder, PulseList list) {
     return (std::filesystem::path(folder) / pulseListInfo(list).fileName).string();
 }
 
-PulseListFile parsePulseList(std::string_view text, bool manual) {
+PulseListFile parsePulseList(std::string_view text, bool manual, std::string_view source) {
     PulseListFile file;
-    file.read = true;
+    file.status = ListStatus::Read;
     const std::int32_t firstUnitLine = manual ? kFirstManualUnitLine : kFirstStepUnitLine;
     std::int32_t lineNumber = 0;
     std::size_t start = 0;
@@ -81,6 +78,10 @@ PulseListFile parsePulseList(std::string_view text, bool manual) {
         ++lineNumber;
         const std::vector<std::string_view> f = split(line);
         if (lineNumber >= firstUnitLine && f.size() == kUnitFields) {
+            if (std::string problem = stim::pulseTextProblem(f); !problem.empty()) {
+                file.error = std::string(source) + " line " + std::to_string(lineNumber) + ": " + problem;
+                break;
+            }
             PulseConfigs pulse;
             pulse.setParameter(std::string(f[0]), std::string(f[1]), std::string(f[2]), std::string(f[3]),
                                std::string(f[4]));
@@ -95,25 +96,22 @@ PulseListFile parsePulseList(std::string_view text, bool manual) {
 }
 
 PulseListFile readPulseListFile(const std::string& path, bool manual) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        PulseListFile missing;
-        missing.error = "cannot open " + path + ": " + std::strerror(errno);
-        return missing;
+    std::string bytes, why;
+    switch (readRegularFile(path, &bytes, &why)) {
+        case ReadStatus::Read: break;
+        case ReadStatus::Missing: {
+            PulseListFile missing;
+            missing.error = "cannot open " + path + ": No such file or directory";
+            return missing;
+        }
+        case ReadStatus::Failed: {
+            PulseListFile broken;
+            broken.status = ListStatus::Unreadable;
+            broken.error = "cannot read " + path + ": " + why;
+            return broken;
+        }
     }
-    std::string bytes;
-    char chunk[8192];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    const bool failed = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (failed) {
-        PulseListFile broken;
-        broken.error = "cannot read " + path + ": " + std::strerror(err);
-        return broken;
-    }
-    return parsePulseList(fromShiftJis(bytes), manual);
+    return parsePulseList(fromShiftJis(bytes), manual, path);
 }
 
 std::array<PulseListFile, kPulseListCount> readPulseLists(const std::string& folder) {

@@ -39,18 +39,32 @@ struct PulseListUnit {
     PulseConfigs pulse;
 };
 
+enum class ListStatus : std::uint8_t {
+    Missing,     // no file: the output keeps its defaults
+    Unreadable,  // a file is there but cannot be read (permissions, a folder, a FIFO)
+    Read,
+};
+
 // What one file holds. Flags only ever set: a "False" (or no flag line) leaves
 // the output as it was.
 struct PulseListFile {
-    bool read = false;     // false: missing or unreadable, `error` says why
+    ListStatus status = ListStatus::Missing;
+    // Why the file was not read, or why its reading stopped at a line; "" when
+    // every line was taken.
     std::string error;
     bool setsByRep = false;
     bool setsRepeatAll = false;
     std::vector<PulseListUnit> units;
+
+    bool read() const { return status == ListStatus::Read; }
 };
 
-// The file's bytes as text (Shift-JIS), parsed as a step or a manual file.
-PulseListFile parsePulseList(std::string_view utf8, bool manual);
+// A file's text (already converted from Shift-JIS) parsed as a step or a manual
+// file. A unit line whose type is not exactly "Biphasic" or "Const", whose time
+// or intensity is not a number, or whose intensity is beyond the stimulator's
+// range ends the reading there: the units before it are kept, and `error`
+// names `source` and the line.
+PulseListFile parsePulseList(std::string_view utf8, bool manual, std::string_view source = "pulse list");
 PulseListFile readPulseListFile(const std::string& path, bool manual);
 std::array<PulseListFile, kPulseListCount> readPulseLists(const std::string& folder);
 

@@ -19,6 +19,13 @@
 static_assert(sizeof(off_t) >= 8, "recordings pass 2 GB: file positions must be 64-bit");
 
 namespace pldat {
+
+int readsForRemaining(double remainingSeconds) {
+    const double n = korin::roundHalfEven(remainingSeconds / kReadSeconds);
+    if (!(n > 0)) return 0;
+    return n >= kReadsPerBlock ? kReadsPerBlock : static_cast<int>(n);
+}
+
 namespace {
 
 // Little-endian field writer over a fixed-size header buffer.

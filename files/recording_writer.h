@@ -21,6 +21,17 @@ inline constexpr double kSampleRate = 20000.0;
 inline constexpr std::int16_t kTimeZoneMinutes = 540;
 inline constexpr std::uint8_t kNoStep = 255;
 inline constexpr double kBlockMs = 500.0;
+inline constexpr int kReadsPerBlock = 10;  // a block is read in ten reads of 1000 scans
+inline constexpr int kScansPerRead = 1000;
+// A read lasts 0.05 s as single precision holds it (0.05000000074505806), so a
+// remaining 0.2 s gives 3.99999994 reads, rounded to 4.
+inline constexpr double kReadSeconds = static_cast<double>(0.05f);
+
+// Reads of the block that starts with `remainingSeconds` of its trace left:
+// the remaining time over kReadSeconds, halves to even, 0 to kReadsPerBlock.
+// A block holds that many reads of scans, so the last block of a trace whose
+// duration is not a multiple of 0.5 s is short.
+int readsForRemaining(double remainingSeconds);
 
 struct FileHeader {
     std::int32_t traceCount = 0;

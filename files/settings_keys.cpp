@@ -1,5 +1,7 @@
 #include "files/settings_keys.h"
 
+#include <limits>
+
 #include "acquisition/number_text.h"
 #include "files/settings_store.h"
 
@@ -27,27 +29,46 @@ constexpr SettingKeyInfo integer(K id, std::string_view name, std::string_view d
 constexpr SettingKeyInfo limit(K id, std::string_view name, std::string_view def, double fallback) {
     return {id, name, def, R::LimitBox, P2, 0, 0, fallback};
 }
+constexpr SettingKeyInfo selector(K id, std::string_view name, std::span<const std::string_view> items,
+                                  std::string_view def, LoadPass pass = P2, R r = R::Selector) {
+    return {id, name, def, r, pass, 0, 0, 0, items};
+}
+constexpr SettingKeyInfo whole(K id, std::string_view name, std::string_view def, LoadPass pass = P2) {
+    return {id, name, def, R::WholeNumber, pass};
+}
 
-// Analysis modes 0 "Spike", 1 "EP", 2 "ISI"; channels and electrodes 0..15.
+constexpr std::string_view kInputRanges[] = {"2000", "10000"};
+constexpr std::string_view kHighPassItems[] = {"0.1", "1", "10", "100", "None"};
+constexpr std::string_view kLowPassItems[] = {"1000", "2000", "2500", "5000", "None"};
+constexpr std::string_view kDataFormats[] = {"Pellor (16 bit)"};
+constexpr std::string_view kExportFormats[] = {"Short (16 bit)", "CSV"};
+constexpr std::string_view kOutputs[] = {"S1", "S2"};
+constexpr std::string_view kPulseTypes[] = {"Biphasic", "Const"};
+constexpr std::string_view kReplaySpeeds[] = {"Slow", "Normal", "Fast"};
+
+// Analysis modes 0 "Spike", 1 "EP", 2 "ISI"; channels and electrodes 0..15,
+// -1 for no electrode; "Pulse #" any whole number (the editor clamps it to its list).
 constexpr std::int32_t kLastMode = 2;
 constexpr std::int32_t kLastChannel = 15;
+constexpr std::int32_t kNoElectrode = -1;
+constexpr std::int32_t kLastUnit = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kLastComponent = 255;
 
 constexpr std::array<SettingKeyInfo, kSettingKeyCount> kKeys{{
-    text(K::InputRange, "Input Range", "2000", P1),
+    selector(K::InputRange, "Input Range", kInputRanges, "2000", P1),
     text(K::Trace, "Trace", "1", P1),
-    text(K::Hours, "Hours", "0", P1),
-    text(K::Min, "Min", "20", P1),
+    whole(K::Hours, "Hours", "0", P1),
+    whole(K::Min, "Min", "20", P1),
     text(K::Sec, "Sec", "0", P1),
-    text(K::HoursInterval, "Hours Interval", "0"),
-    text(K::MinInterval, "Min Interval", "0"),
-    text(K::SecInterval, "Sec Interval", "0"),
-    text(K::LowCut, "Low cut freq", "1"),
-    text(K::HighCut, "High cut freq", "5000"),
-    text(K::LowCutReplay, "Low cut freq replay", "None"),
-    text(K::HighCutReplay, "High cut freq replay", "None"),
-    rule(K::DataFormat, "Data format", "Pellor (16 bit)", R::WriteOnly),
-    text(K::DataFormatReplay, "Data format Replay", "Short (16 bit)"),
+    whole(K::HoursInterval, "Hours Interval", "0"),
+    whole(K::MinInterval, "Min Interval", "0"),
+    whole(K::SecInterval, "Sec Interval", "0"),
+    selector(K::LowCut, "Low cut freq", kHighPassItems, "1"),
+    selector(K::HighCut, "High cut freq", kLowPassItems, "5000"),
+    selector(K::LowCutReplay, "Low cut freq replay", kHighPassItems, "None"),
+    selector(K::HighCutReplay, "High cut freq replay", kLowPassItems, "None"),
+    selector(K::DataFormat, "Data format", kDataFormats, "Pellor (16 bit)", P2, R::WriteOnly),
+    selector(K::DataFormatReplay, "Data format Replay", kExportFormats, "Short (16 bit)"),
     rule(K::RawAutoscale, "RawData Autoscale", kFalse, R::Flag),
     text(K::RawDuration, "RawData Duration", "500"),
     text(K::RawVoltage, "RawData Voltage", "50"),
@@ -56,41 +77,47 @@ constexpr std::array<SettingKeyInfo, kSettingKeyCount> kKeys{{
     rule(K::SelectedFreqAutoscale, "Selected Freq Autoscale", kFalse, R::Flag),
     rule(K::Step1Enable, "Step1Enable", kFalse, R::Flag),
     rule(K::Step2Enable, "Step2Enable", kFalse, R::Flag),
-    text(K::Step1F, "Step1F", "S1"),
-    text(K::Step2F, "Step2F", "S1"),
-    text(K::StepMF, "StepMF", "S1"),
+    selector(K::Step1F, "Step1F", kOutputs, "S1"),
+    selector(K::Step2F, "Step2F", kOutputs, "S1"),
+    selector(K::StepMF, "StepMF", kOutputs, "S1"),
     integer(K::Mode, "Mode", "0", 0, kLastMode),
     rule(K::ReplayMode, "ReplayMode", kFalse, R::Flag),
     limit(K::RawYMax, "textBoxRawYMax", "50", 0.5),
     limit(K::RawYMin, "textBoxRawYMin", "-50", -0.5),
     limit(K::FreqYMax, "textBoxFreqYMax", "10", 10),
     limit(K::FreqYMin, "textBoxFreqYMin", "0", 0),
-    text(K::Delay, "Delay", "Fast"),
+    selector(K::Delay, "Delay", kReplaySpeeds, "Fast"),
     integer(K::SelectCh, "SelectCh", "1", 0, kLastChannel),
-    rule(K::Step1S1Ch, "Step1S1Ch", "-1", R::Electrode),
-    rule(K::Step1S2Ch, "Step1S2Ch", "-1", R::Electrode),
-    rule(K::Step2S1Ch, "Step2S1Ch", "-1", R::Electrode),
-    rule(K::Step2S2Ch, "Step2S2Ch", "-1", R::Electrode),
-    rule(K::StepMS1Ch, "StepMS1Ch", "-1", R::Electrode),
-    rule(K::StepMS2Ch, "StepMS2Ch", "-1", R::Electrode),
-    text(K::Unit, "comboBoxUnit", "0"),
-    text(K::Pulse, "comboBoxPulse", "Biphasic"),
+    integer(K::Step1S1Ch, "Step1S1Ch", "-1", kNoElectrode, kLastChannel),
+    integer(K::Step1S2Ch, "Step1S2Ch", "-1", kNoElectrode, kLastChannel),
+    integer(K::Step2S1Ch, "Step2S1Ch", "-1", kNoElectrode, kLastChannel),
+    integer(K::Step2S2Ch, "Step2S2Ch", "-1", kNoElectrode, kLastChannel),
+    integer(K::StepMS1Ch, "StepMS1Ch", "-1", kNoElectrode, kLastChannel),
+    integer(K::StepMS2Ch, "StepMS2Ch", "-1", kNoElectrode, kLastChannel),
+    text(K::Step1S1Increment, "Step1S1Increment", "1"),
+    text(K::Step1S2Increment, "Step1S2Increment", "1"),
+    text(K::Step2S1Increment, "Step2S1Increment", "1"),
+    text(K::Step2S2Increment, "Step2S2Increment", "1"),
+    text(K::StepMS1Increment, "StepMS1Increment", "1"),
+    text(K::StepMS2Increment, "StepMS2Increment", "1"),
+    integer(K::Unit, "comboBoxUnit", "0", 0, kLastUnit),
+    selector(K::Pulse, "comboBoxPulse", kPulseTypes, "Biphasic"),
     text(K::DurationTrain, "textBoxDurationTrain", "0.1"),
     text(K::Intensity, "textBoxIntensity", "-10"),
     text(K::Pre, "textBoxPre", "0"),
     text(K::Post, "textBoxPost", "99.9"),
     text(K::Units, "textBoxUnits", "1"),
     text(K::AutoIncrement, "textBoxAutoIncrement", "1"),
-    text(K::Unit2, "comboBoxUnit2", "0"),
-    text(K::Pulse2, "comboBoxPulse2", "Biphasic"),
+    integer(K::Unit2, "comboBoxUnit2", "0", 0, kLastUnit),
+    selector(K::Pulse2, "comboBoxPulse2", kPulseTypes, "Biphasic"),
     text(K::DurationTrain2, "textBoxDurationTrain2", "0.1"),
     text(K::Intensity2, "textBoxIntensity2", "-10"),
     text(K::Pre2, "textBoxPre2", "0"),
     text(K::Post2, "textBoxPost2", "99.9"),
     text(K::Units2, "textBoxUnits2", "1"),
     text(K::AutoIncrement2, "textBoxAutoIncrement2", "1"),
-    text(K::UnitM, "comboBoxUnitM", "0"),
-    text(K::PulseM, "comboBoxPulseM", "Biphasic"),
+    integer(K::UnitM, "comboBoxUnitM", "0", 0, kLastUnit),
+    selector(K::PulseM, "comboBoxPulseM", kPulseTypes, "Biphasic"),
     text(K::DurationTrainM, "textBoxDurationTrainM", "0.1"),
     text(K::IntensityM, "textBoxIntensityM", "-10"),
     text(K::PreM, "textBoxPreM", "0"),
@@ -159,8 +186,16 @@ SettingKey electrodeKey(StepEditor editor, int f) {
     return static_cast<SettingKey>(index(K::Step1S1Ch) + static_cast<std::size_t>(editor) * 2 + (f == 0 ? 0 : 1));
 }
 
+SettingKey incrementKey(StepEditor editor, int f) {
+    return static_cast<SettingKey>(index(K::Step1S1Increment) + static_cast<std::size_t>(editor) * 2 + (f == 0 ? 0 : 1));
+}
+
 SettingKey colourKey(ViewColour colour) {
     return static_cast<SettingKey>(index(K::BackColorR) + static_cast<std::size_t>(colour) * 3);
+}
+
+std::string wholeNumberTimeText(std::string_view text) {
+    return parseInt32(text) ? std::string(text) : std::string("0");
 }
 
 bool appliedValue(SettingKey key, std::string_view stored, std::string* applied, std::string* why) {
@@ -169,6 +204,17 @@ bool appliedValue(SettingKey key, std::string_view stored, std::string* applied,
         case R::Text:
         case R::LimitBox: *applied = std::string(stored); return true;
         case R::WriteOnly: *why = "not read back"; return false;
+        case R::Selector:
+            for (std::string_view item : info.items)
+                if (stored == item) {
+                    *applied = std::string(item);
+                    return true;
+                }
+            *why = "not one of";
+            for (std::size_t i = 0; i < info.items.size(); ++i)
+                *why += (i == 0 ? " \"" : ", \"") + std::string(info.items[i]) + "\"";
+            return false;
+        case R::WholeNumber: *applied = wholeNumberTimeText(stored); return true;
         case R::Flag: {
             const std::string t = trimmed(stored);
             if (equalsIgnoringCase(t, kTrue) || equalsIgnoringCase(t, kFalse)) {
@@ -187,14 +233,6 @@ bool appliedValue(SettingKey key, std::string_view stored, std::string* applied,
             *why = v ? "out of range " + std::to_string(info.min) + ".." + std::to_string(info.max)
                      : std::string("not a whole number");
             return false;
-        }
-        case R::Electrode: {
-            const auto v = parseInt32(stored);
-            // Not a number loads as electrode index 0; an index no electrode has
-            // would address a line the routing word does not carry.
-            const std::int32_t e = !v ? 0 : (*v < -1 || *v > kLastChannel) ? -1 : *v;
-            *applied = std::to_string(e);
-            return true;
         }
         case R::StepFilter:
             *applied = stored == "1" || stored == "2" ? std::string(stored) : std::string("-1");

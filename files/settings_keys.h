@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,8 @@ enum class SettingKey : std::uint8_t {
     Step1Enable, Step2Enable, Step1F, Step2F, StepMF, Mode, ReplayMode,
     RawYMax, RawYMin, FreqYMax, FreqYMin, Delay, SelectCh,
     Step1S1Ch, Step1S2Ch, Step2S1Ch, Step2S2Ch, StepMS1Ch, StepMS2Ch,
+    // Each output's own "Increase intensity", beside the shown output's box text.
+    Step1S1Increment, Step1S2Increment, Step2S1Increment, Step2S2Increment, StepMS1Increment, StepMS2Increment,
     // The three step editors' boxes: step 1, then "2", then "M", eight each.
     Unit, Pulse, DurationTrain, Intensity, Pre, Post, Units, AutoIncrement,
     Unit2, Pulse2, DurationTrain2, Intensity2, Pre2, Post2, Units2, AutoIncrement2,
@@ -38,9 +41,12 @@ inline constexpr std::size_t kSettingKeyCount = static_cast<std::size_t>(Setting
 enum class ValueRule : std::uint8_t {
     Text,          // as stored
     WriteOnly,     // written at exit, never read back
+    Selector,      // exactly one of the selector's items; anything else keeps the default,
+                   // as a list-only selector ignores a text that is none of its items
+    WholeNumber,   // a whole-number time field: a 32-bit integer as stored, anything else "0"
+                   // (the field's own rule on every change of its text)
     Flag,          // "True" / "False"; anything else keeps the default
     Integer,       // whole number within [min, max]; anything else keeps the default
-    Electrode,     // whole number; not a number loads as 0, outside -1..15 as -1 (none)
     LimitBox,      // a number box: stored re-formatted, or the key's fallback when not a number
                    // (the rule of the window's getDoubleChecktextBox… helpers)
     StepFilter,    // "1" or "2"; any other text -1 (both steps)
@@ -63,6 +69,7 @@ struct SettingKeyInfo {
     std::int32_t min = 0;     // Integer
     std::int32_t max = 0;
     double fallback = 0;      // LimitBox: stored when the box is not a number
+    std::span<const std::string_view> items = {};  // a selector's items, in the order it lists them
 };
 
 const std::array<SettingKeyInfo, kSettingKeyCount>& settingKeys();
@@ -74,6 +81,8 @@ enum class EditorBox : std::uint8_t { Unit, Pulse, DurationTrain, Intensity, Pre
 SettingKey editorKey(StepEditor editor, EditorBox box);
 // Electrode key of output f (0 = S1, 1 = S2) of a step.
 SettingKey electrodeKey(StepEditor editor, int f);
+// "Increase intensity" key of output f of a step.
+SettingKey incrementKey(StepEditor editor, int f);
 
 enum class ViewColour : std::uint8_t { Back, Line, Grid };
 // Red key of a colour; green and blue follow it.
@@ -114,8 +123,15 @@ struct SettingsValues {
 // getDoubleChecktextBox… rule.
 std::string limitBoxText(SettingKey key, std::string_view text);
 
-// The rules of the key applied to a stored text: true with `applied` set, or
-// false when the entry is skipped (its default kept) with the reason in `why`.
+// The text of a whole-number time field (trace hours and minutes, the three
+// interval fields) after a change: unchanged when it reads as a 32-bit
+// integer, else "0".
+std::string wholeNumberTimeText(std::string_view text);
+
+// The one rule of each key that turns a stored text into the value the window
+// applies, for the window and for the command-line tool alike: true with
+// `applied` set, or false when the entry is skipped (its default kept) with the
+// reason in `why`.
 bool appliedValue(SettingKey key, std::string_view stored, std::string* applied, std::string* why);
 
 // Reads every key of the table from the store over the defaults. Entries that

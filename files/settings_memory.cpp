@@ -9,7 +9,6 @@ namespace korin {
 namespace {
 
 constexpr std::string_view kCustom = "Custom";
-constexpr const char* kStimLastOneError = "Stim Last One Error ";
 
 void applyPass(const SettingsValues& values, LoadPass pass, SettingsTarget& target) {
     for (const SettingKeyInfo& info : settingKeys())
@@ -25,7 +24,7 @@ LoadedSettings loadSettings(const std::string& folder, SettingsStore::Damaged da
     if (store.damaged()) loaded.console.push_back(store.message());
     loaded.lists = readPulseLists(folder);
     for (const PulseListFile& file : loaded.lists)
-        if (!file.read) loaded.console.push_back(kStimLastOneError + file.error);
+        if (!file.error.empty()) loaded.console.push_back(std::string(kStimLastOneError) + file.error);
     loaded.values = readSettings(store, &loaded.console);
     return loaded;
 }
@@ -61,9 +60,13 @@ void applyToPrograms(const SettingsValues& values, PulseParameters& step1, Pulse
         PulseParameters& p = *programs[e];
         p.S1Ch = values.integer(electrodeKey(editor, PulseParameters::kS1));
         p.S2Ch = values.integer(electrodeKey(editor, PulseParameters::kS2));
-        const std::string& increment = values.get(editorKey(editor, EditorBox::AutoIncrement));
-        p.autoincrementS1 = increment;
-        p.autoincrementS2 = increment;
+        const std::string& shown = values.get(editorKey(editor, EditorBox::AutoIncrement));
+        auto increment = [&](int f) {
+            const SettingKey own = incrementKey(editor, f);
+            return values.from(own) == SettingSource::Store ? values.get(own) : shown;
+        };
+        p.autoincrementS1 = increment(PulseParameters::kS1);
+        p.autoincrementS2 = increment(PulseParameters::kS2);
     }
 }
 
@@ -74,6 +77,8 @@ void takeFromPrograms(SettingsValues& values, const PulseParameters& step1, cons
         const auto editor = static_cast<StepEditor>(e);
         values.setInteger(electrodeKey(editor, PulseParameters::kS1), programs[e]->S1Ch);
         values.setInteger(electrodeKey(editor, PulseParameters::kS2), programs[e]->S2Ch);
+        values.set(incrementKey(editor, PulseParameters::kS1), programs[e]->autoincrementS1);
+        values.set(incrementKey(editor, PulseParameters::kS2), programs[e]->autoincrementS2);
     }
 }
 

@@ -19,12 +19,17 @@ class StepEditor;
 
 namespace korin {
 
+// The console line of a pulse list that could not be read, or whose reading
+// stopped at a line, starts with this.
+inline constexpr std::string_view kStimLastOneError = "Stim Last One Error ";
+
 struct LoadedSettings {
     SettingsValues values;
     std::array<PulseListFile, kPulseListCount> lists;
     bool storeDamaged = false;
     // Lines for standard output: a damaged store, "Stim Last One Error" for each
-    // pulse list that could not be read, and each stored value that was skipped.
+    // pulse list that could not be read or stopped at a line, and each stored
+    // value that was skipped.
     std::vector<std::string> console;
 };
 
@@ -60,11 +65,12 @@ void initialSettingLastOneMemory(const LoadedSettings& loaded, SettingsTarget& t
 // added; a refusal's alert text in `alert`, for the window to show.
 int setStimLastOneMemory(stim::StepEditor& editor, int f, const PulseListFile& file, std::string* alert = nullptr);
 
-// Pass 4's part on the programs: the electrodes and the auto-increment texts
-// ("textBoxAutoIncrement…" into both outputs of its step).
+// Pass 4's part on the programs: the electrodes and each output's "Increase
+// intensity" (its own key; a store written before those keys existed gives
+// both outputs of a step the box text "textBoxAutoIncrement…").
 void applyToPrograms(const SettingsValues& values, PulseParameters& step1, PulseParameters& step2,
                      PulseParameters& manual);
-// The programs' electrodes into the values, for saving.
+// The programs' electrodes and each output's increment into the values, for saving.
 void takeFromPrograms(SettingsValues& values, const PulseParameters& step1, const PulseParameters& step2,
                       const PulseParameters& manual);
 

@@ -1,5 +1,6 @@
 #include "files/settings_store.h"
 
+#include <fcntl.h>
 #include <pugixml.hpp>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <sstream>
 
 #include "files/atomic_file.h"
+#include "files/regular_file.h"
 
 namespace korin {
 
@@ -31,26 +33,18 @@ std::string& folderOverride() {
     return folder;
 }
 
-enum class ReadResult { Read, Missing, Failed };
+// Past this many kept copies something keeps damaging the store; the next one
+// stays in place rather than take an old copy's name.
+constexpr int kMaxDamagedCopies = 1000;
 
-ReadResult readWhole(const std::string& path, std::string* bytes, std::string* why) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
-        if (errno == ENOENT) return ReadResult::Missing;
-        *why = std::strerror(errno);
-        return ReadResult::Failed;
-    }
-    char chunk[8192];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, n);
-    const bool failed = std::ferror(f) != 0;
-    const int err = errno;
-    std::fclose(f);
-    if (failed) {
-        *why = std::strerror(err);
-        return ReadResult::Failed;
-    }
-    return ReadResult::Read;
+// Renames `from` to `to` unless `to` exists. 0 on success, else the errno.
+int renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without the no-replace rename: check, then rename.
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(to, ec))) return EEXIST;
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 pugi::xml_node section(pugi::xml_document& doc) {
@@ -86,6 +80,12 @@ void setSettingsFolderOverride(std::string folder) {
     folderOverride() = std::move(folder);
 }
 
+std::string damagedCopyPath(const std::string& path, int copy) {
+    std::string aside = path + kDamagedStoreSuffix;
+    if (copy > 0) aside += "." + std::to_string(copy);
+    return aside;
+}
+
 std::string settingsStorePath(const std::string& folder) {
     return (std::filesystem::path(folder) / kSettingsFileName).string();
 }
@@ -99,9 +99,9 @@ SettingsStore SettingsStore::open(const std::string& path, Damaged damaged) {
     SettingsStore store;
     store.path_ = path;
     std::string bytes, why;
-    const ReadResult read = readWhole(path, &bytes, &why);
-    if (read == ReadResult::Missing) return store;
-    if (read == ReadResult::Read) {
+    const ReadStatus read = readRegularFile(path, &bytes, &why);
+    if (read == ReadStatus::Missing) return store;
+    if (read == ReadStatus::Read) {
         const pugi::xml_parse_result parsed = store.doc_->load_buffer(bytes.data(), bytes.size());
         if (!parsed)
             why = std::string(parsed.description()) + " at byte " + std::to_string(parsed.offset);
@@ -117,12 +117,15 @@ SettingsStore SettingsStore::open(const std::string& path, Damaged damaged) {
         store.damagedStillInPlace_ = true;
         return store;
     }
-    const std::string aside = path + kDamagedStoreSuffix;
-    if (std::rename(path.c_str(), aside.c_str()) == 0) {
-        store.message_ += ", the file is kept as " + aside;
-    } else {
+    int err = EEXIST;
+    for (int copy = 0; copy <= kMaxDamagedCopies && err == EEXIST; ++copy) {
+        const std::string aside = damagedCopyPath(path, copy);
+        err = renameNoReplace(path, aside);
+        if (err == 0) store.message_ += ", the file is kept as " + aside;
+    }
+    if (err != 0) {
         store.damagedStillInPlace_ = true;
-        store.message_ += std::string(", and it cannot be kept aside: ") + std::strerror(errno);
+        store.message_ += std::string(", and it cannot be kept aside: ") + std::strerror(err);
     }
     return store;
 }

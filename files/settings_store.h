@@ -23,6 +23,9 @@ inline constexpr const char* kSettingsFolderName = "Korin16";
 inline constexpr const char* kSettingsFileName = "Korin16.config";
 // A store that cannot be read is renamed with this suffix, not overwritten unseen.
 inline constexpr const char* kDamagedStoreSuffix = ".bad";
+// The name of the kept copy number `copy` of a damaged store: path + ".bad" for
+// the first (0), then ".bad.1", ".bad.2", …; no copy ever takes another's name.
+std::string damagedCopyPath(const std::string& path, int copy);
 
 // $XDG_CONFIG_HOME/Korin16, or $HOME/.config/Korin16 when it is unset or empty;
 // a relative XDG_CONFIG_HOME is ignored, as the base-directory rules say.
@@ -39,9 +42,10 @@ public:
     enum class Damaged { KeepAside, LeaveInPlace };
 
     // Reads the store at `path`. A missing file is an empty store. A file that
-    // cannot be read, is not XML, is truncated or is not a configuration is an
-    // empty store too: damaged() is set, message() holds the one line to show,
-    // and with KeepAside the file is renamed to path + ".bad".
+    // cannot be read, is not a regular file (a FIFO, a device, a folder), is not
+    // XML, is truncated or is not a configuration is an empty store too:
+    // damaged() is set, message() holds the one line to show, and with
+    // KeepAside the file is renamed to the first free damagedCopyPath.
     static SettingsStore open(const std::string& path, Damaged damaged = Damaged::KeepAside);
 
     SettingsStore();

@@ -10,6 +10,7 @@ packages=(
   libpugixml-dev
   xvfb xauth
   python3-numpy python3-neo python3-pytest
+  dpkg-dev file  # cpack -G DEB: dpkg-shlibdeps finds the package's library dependencies, file its binaries
   clang
 )
 

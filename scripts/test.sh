@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs the whole test suite: every test in the
-# release build (GUI tests on a virtual display), the Python reader's tests, a bounded
-# fuzzing run of the file reader, the threaded engine tests under ThreadSanitizer, and
-# last the engine tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# release build (GUI tests on a virtual display), the Python reader's tests, the
+# install tree and the Debian package (tests/cli/package_check.sh), bounded fuzzing
+# runs of the file reader and of the settings loading, the threaded engine tests
+# under ThreadSanitizer, and last the engine tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -16,20 +18,32 @@ echo "== Tests (release build)"
 echo "== Python reader (pytest), on files recorded by this build's korin16-cli"
 KORIN16_CLI="$PWD/build/korin16-cli" PYTHONPATH=python /usr/bin/python3 -m pytest -q tests/python
 
+echo "== The installable program: cmake --install, and the .deb of cpack -G DEB unpacked and run"
+tests/cli/package_check.sh build
+
 if command -v clang++ >/dev/null; then
-  echo "== Recording file reader under libFuzzer (60 s)"
   cmake -S tests/fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++
   cmake --build build-fuzz -j"$(nproc)"
-  rm -rf build-fuzz/corpus && mkdir -p build-fuzz/corpus
-  build-fuzz/make_fuzz_seeds build-fuzz/corpus
-  # One worker per core, sharing the corpus; each writes its log to fuzz-N.log.
-  jobs=$(nproc)
-  rm -f build-fuzz/fuzz-*.log
-  status=0
-  (cd build-fuzz && ./file_reader_fuzz -jobs="$jobs" -workers="$jobs" -max_total_time=60 -max_len=65536 \
-     -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 corpus) || status=$?
-  for log in build-fuzz/fuzz-*.log; do echo "-- $log"; tail -n 12 "$log"; done
-  [ "$status" -eq 0 ] || { echo "the fuzz run found a fault"; exit "$status"; }
+  # fuzz TARGET SEEDER SECONDS MAX_LEN: one worker per core on a corpus the
+  # seeder writes, shared by the workers; each writes its log to TARGET-N.log.
+  fuzz() {
+    local target=$1 seeder=$2 seconds=$3 max_len=$4 jobs status=0
+    jobs=$(nproc)
+    rm -rf "build-fuzz/$target-corpus" && mkdir -p "build-fuzz/$target-corpus"
+    "build-fuzz/$seeder" "build-fuzz/$target-corpus"
+    rm -f build-fuzz/fuzz-*.log "build-fuzz/$target"-*.log
+    (cd build-fuzz && "./$target" -jobs="$jobs" -workers="$jobs" -max_total_time="$seconds" -max_len="$max_len" \
+       -timeout=30 -rss_limit_mb=4096 -print_final_stats=1 "$target-corpus") || status=$?
+    for log in build-fuzz/fuzz-*.log; do
+      mv "$log" "build-fuzz/$target-${log##*/fuzz-}"
+      echo "-- build-fuzz/$target-${log##*/fuzz-}"; tail -n 12 "build-fuzz/$target-${log##*/fuzz-}"
+    done
+    [ "$status" -eq 0 ] || { echo "the fuzz run of $target found a fault"; exit "$status"; }
+  }
+  echo "== Recording file reader under libFuzzer (60 s)"
+  fuzz file_reader_fuzz make_fuzz_seeds 60 65536
+  echo "== Settings store and pulse lists under libFuzzer (45 s)"
+  fuzz settings_fuzz make_settings_fuzz_seeds 45 8192
 fi
 
 echo "== Threaded engine tests under ThreadSanitizer"

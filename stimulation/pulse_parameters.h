@@ -64,9 +64,6 @@ public:
 namespace stim {
 
 inline constexpr double kVoltsPerMicroamp = 0.04;  // ±100 µA maps to the ±4 V of the outputs
-// The stimulator's range in µA either way: beyond it the outputs would need
-// more than their ±4 V, and the device refuses the whole pattern.
-inline constexpr float kCurrentLimitUa = 100.0f;
 
 // A "Biphasic" intensity for repetition `roop` of "by rep #": it moves away
 // from zero by roop × inc (in double, stored in single precision) and stops at

@@ -34,7 +34,7 @@ float peakIntensity(const PulseParameters& program, int f, std::int64_t roop, bo
     return peak;
 }
 
-bool beyondLimit(float microamps) { return std::fabs(microamps) > kCurrentLimitUa; }
+bool beyondLimit(float microamps) { return std::fabs(microamps) > kIntensityLimitUa; }
 
 // The first of `repetitions` repetitions of output f that goes beyond the range.
 // Only the largest "Biphasic" pulse can change between repetitions, and its

@@ -13,7 +13,7 @@
 
 namespace stim {
 
-// A trace that would go beyond ±kCurrentLimitUa on one output.
+// A trace that would go beyond ±kIntensityLimitUa on one output.
 struct CurrentExcess {
     std::int64_t trace = 0;  // 0-based, as the run clock counts
     int output = PulseParameters::kS1;

@@ -36,8 +36,8 @@ std::string xMaxText(const PulseParameters& p, int decimals) {
 std::string getIntensityValue(const std::string& text) {
     auto v = korin::parseDouble(text);
     if (!v) return kUnparsableIntensity;
-    if (*v > kCurrentLimitUa) return "100";
-    if (*v < -kCurrentLimitUa) return "-100";
+    if (*v > kIntensityLimitUa) return "100";
+    if (*v < -kIntensityLimitUa) return "-100";
     return text;
 }
 

@@ -38,8 +38,7 @@ struct Problem {
 struct Summary {
     std::vector<TraceGroup> groups;
     std::int32_t traces = 0;
-    std::int32_t shortBlocks = 0;
-    std::int32_t shortBlocksNotLast = 0;
+    bool manual = false;  // a manual stimulation's file rather than a run's
     bool stepsUsed[256] = {};
     std::int32_t firstLoop = 0;
     std::int32_t lastLoop = 0;
@@ -103,6 +102,32 @@ std::string startText(const pldat::FileHeaderFields& h) {
                   ms / 1000 % 60, ms % 1000);
 }
 
+// A manual stimulation's file carries loop 0 with step 0; a run without steps
+// writes loop 0 with step 255, and a run with steps counts loops from 1.
+bool isManualStimulation(const pldat::BlockHeaderFields& first) {
+    return first.loopNumber == 0 && first.step == 0;
+}
+
+// Blocks per trace its file header should give: a run's trace takes a block
+// per started 500 ms; a manual stimulation's header gives its whole 500 ms
+// spans plus one, the block in which the stimulus ends.
+double nominalBlocks(const pldat::FileHeaderFields& h, bool manual) {
+    return manual ? std::floor(std::trunc(h.traceDurationMs) / FileReader::kBlockMs) + 1
+                  : std::ceil(h.traceDurationMs / FileReader::kBlockMs);
+}
+
+// Blocks a manual stimulation records while its stimulus lasts; the loop may
+// record one more before it sees the stimulus over.
+double stimulusBlocks(const pldat::FileHeaderFields& h) { return std::ceil(h.traceDurationMs / FileReader::kBlockMs); }
+
+// Scans the writer puts in block `blockIndex` of a trace: a full block, or the
+// reads left of the trace's duration in its last block. Manual blocks are full.
+std::int32_t dueScans(const pldat::FileHeaderFields& h, bool manual, std::int32_t blockIndex) {
+    if (manual) return FileReader::kBlockScans;
+    const double remainingMs = h.traceDurationMs - FileReader::kBlockMs * blockIndex;
+    return pldat::readsForRemaining(remainingMs / 1000.0) * pldat::kScansPerRead;
+}
+
 void closeTrace(Summary& s, TraceGroup trace) {
     if (!s.groups.empty()) {
         TraceGroup& last = s.groups.back();
@@ -119,11 +144,13 @@ Summary summarise(const FileReader& r) {
     const pldat::BlockIndex& index = r.blockIndex();
     const pldat::FileHeaderFields& h = r.layout().header;
 
-    const auto nominal = static_cast<std::int64_t>(std::ceil(h.traceDurationMs / FileReader::kBlockMs));
-    if (nominal != h.blocksPerTrace)
-        s.problem("nominal", format("the file header gives %d blocks per trace for traces of %s ms (%lld expected)",
-                                    h.blocksPerTrace, number(h.traceDurationMs).c_str(),
-                                    static_cast<long long>(nominal)));
+    s.manual = isManualStimulation(r.layout().firstBlock);
+    if (const double nominal = nominalBlocks(h, s.manual); nominal != h.blocksPerTrace)
+        s.problem("nominal", format(s.manual ? "the file header gives %d blocks for a manual stimulation of %s ms "
+                                               "(%s expected)"
+                                             : "the file header gives %d blocks per trace for traces of %s ms "
+                                               "(%s expected)",
+                                    h.blocksPerTrace, number(h.traceDurationMs).c_str(), number(nominal).c_str()));
     if (r.AC > static_cast<int>(presentChannels(r).size()))
         s.problem("extra channels", format("%d channels beyond channel 16 are present; their samples are skipped",
                                            r.AC - static_cast<int>(presentChannels(r).size())));
@@ -142,7 +169,7 @@ Summary summarise(const FileReader& r) {
                 if (b.traceIndex != trace.firstTrace + 1)
                     s.problem("trace order", format("block %d belongs to trace index %d after trace index %d", n,
                                                     b.traceIndex, trace.firstTrace));
-                if (trace.blocks != h.blocksPerTrace)
+                if (!s.manual && trace.blocks != h.blocksPerTrace)
                     s.problem("trace length", format("trace index %d has %d blocks, the file header says %d",
                                                      trace.firstTrace, trace.blocks, h.blocksPerTrace));
                 closeTrace(s, trace);
@@ -166,34 +193,32 @@ Summary summarise(const FileReader& r) {
             ++trace.runs.back().blocks;
         else
             trace.runs.push_back({b.samplesPerChannel, 1});
-        if (b.samplesPerChannel < FileReader::kBlockScans) {
-            ++s.shortBlocks;
-            if (b.lastBlock != 1) ++s.shortBlocksNotLast;
-        }
-        s.stepsUsed[b.step] = true;
+        if (const std::int32_t due = dueScans(h, s.manual, b.blockIndex); b.samplesPerChannel != due)
+            s.problem("block size", format("block %d holds %d samples per channel where %d are due", n,
+                                           b.samplesPerChannel, due));
+        if (!s.manual) s.stepsUsed[b.step] = true;
         if (b.loopNumber != 0) {
             if (s.firstLoop == 0 || b.loopNumber < s.firstLoop) s.firstLoop = b.loopNumber;
             if (b.loopNumber > s.lastLoop) s.lastLoop = b.loopNumber;
         }
     }
     if (inTrace) {
-        if (trace.blocks > h.blocksPerTrace)
+        if (s.manual) {
+            if (const double due = stimulusBlocks(h); trace.blocks < due)
+                s.problem("incomplete", format("the manual stimulation holds %d of the %s blocks its %s ms "
+                                               "stimulus lasts: it stopped early",
+                                               trace.blocks, number(due).c_str(), number(h.traceDurationMs).c_str()));
+        } else if (trace.blocks > h.blocksPerTrace) {
             s.problem("trace length", format("trace index %d has %d blocks, the file header says %d",
                                              trace.firstTrace, trace.blocks, h.blocksPerTrace));
-        else if (trace.blocks < h.blocksPerTrace)
+        } else if (trace.blocks < h.blocksPerTrace) {
             s.problem("incomplete", format("the last trace holds %d of its %d blocks: the recording stopped early",
                                            trace.blocks, h.blocksPerTrace));
+        }
         closeTrace(s, trace);
     }
     if (s.traces < h.traceCount)
         s.problem("fewer traces", format("%d of %d traces were recorded", s.traces, h.traceCount));
-    if (s.shortBlocks > 0)
-        s.problem("short blocks",
-                  s.shortBlocksNotLast == 0
-                      ? format("%d blocks hold fewer than 10000 samples per channel, each the last of its trace",
-                               s.shortBlocks)
-                      : format("%d blocks hold fewer than 10000 samples per channel, %d of them inside a trace",
-                               s.shortBlocks, s.shortBlocksNotLast));
     switch (index.end()) {
     case pldat::BlockIndex::End::FileEnd:
         break;
@@ -239,9 +264,12 @@ std::vector<int> stepsList(const Summary& s) {
     return steps;
 }
 
+const char* kindText(const Summary& s) { return s.manual ? "manual stimulation" : "recorded run"; }
+
 void printText(const std::string& path, const FileReader& r, const Summary& s) {
     const pldat::FileHeaderFields& h = r.layout().header;
     std::printf("File: %s (%llu bytes)\n", path.c_str(), static_cast<unsigned long long>(r.layout().fileLength));
+    std::printf("Kind: %s\n", kindText(s));
     std::printf("Trace count: %d\n", h.traceCount);
     std::printf("Blocks per trace: %d\n", h.blocksPerTrace);
     std::printf("Trace duration: %s ms\n", number(h.traceDurationMs).c_str());
@@ -293,6 +321,7 @@ void printJson(const std::string& path, const FileReader& r, const Summary& s) {
     };
     field("path", jsonString(path));
     field("fileBytes", std::to_string(r.layout().fileLength));
+    field("kind", jsonString(kindText(s)));
     field("traceCount", std::to_string(h.traceCount));
     field("blocksPerTrace", std::to_string(h.blocksPerTrace));
     field("traceDurationMs", number(h.traceDurationMs));

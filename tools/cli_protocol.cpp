@@ -1,6 +1,5 @@
 #include "tools/cli_protocol.h"
 
-#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -13,8 +12,6 @@
 #include "stimulation/step_editor.h"
 
 namespace {
-
-constexpr int kPulseFields = 5;
 
 std::vector<std::string> split(std::string_view text, char separator) {
     std::vector<std::string> parts;
@@ -33,23 +30,6 @@ std::optional<int> electrodeNumber(const char* text) {
     return *n;
 }
 
-constexpr const char* kFieldNames[kPulseFields] = {"TYPE", "DURATION", "INTENSITY", "PRE", "POST"};
-constexpr std::size_t kIntensityField = 2;
-
-// The window's boxes turn an unparsable intensity into 10 and clamp one beyond
-// the stimulator's range, and show it; a command line would play the corrected
-// pulse unseen, so here each of these is refused instead.
-std::string numberProblem(const std::vector<std::string>& field) {
-    for (std::size_t i = 1; i < kPulseFields; ++i) {
-        const bool number = stim::parseFloat32(field[i]).has_value() &&
-                            (i != kIntensityField || korin::parseDouble(field[i]).has_value());
-        if (!number) return std::string(kFieldNames[i]) + " \"" + field[i] + "\" is not a number";
-    }
-    if (std::fabs(*korin::parseDouble(field[kIntensityField])) > stim::kCurrentLimitUa)
-        return "INTENSITY " + field[kIntensityField] + " uA is beyond the stimulator's limit of 100 uA";
-    return {};
-}
-
 // Adds the pulses of `list` to output f in order, each through "Add". A
 // refusal names the option and the pulse: `--step1-s1 pulse 2 "…": why`.
 std::string addPulses(stim::StepEditor& editor, int f, const std::string& list) {
@@ -60,10 +40,10 @@ std::string addPulses(stim::StepEditor& editor, int f, const std::string& list) 
     for (const std::string& text : split(list, ';')) {
         const std::string pulse = std::string(option) + " pulse " + std::to_string(++number) + " \"" + text + "\": ";
         const std::vector<std::string> field = split(text, ',');
-        if (field.size() != kPulseFields) return pulse + "a pulse needs TYPE,DURATION,INTENSITY,PRE,POST";
-        if (field[0] != PulseConfigs::kBiphasic && field[0] != PulseConfigs::kConst)
-            return pulse + "a pulse type is Biphasic or Const, not \"" + field[0] + "\"";
-        if (std::string problem = numberProblem(field); !problem.empty()) return pulse + problem;
+        // The window's boxes would turn an unparsable intensity into 10 and clamp
+        // one beyond the range in sight; unseen here, so these are refused.
+        if (std::string problem = stim::pulseTextProblem(std::vector<std::string_view>(field.begin(), field.end())); !problem.empty())
+            return pulse + problem;
         editor.tab.fields.setParameter(field[0], field[1], field[2], field[3], field[4]);
         editor.tab.units = "1";
         if (std::string alert = editor.add().alert; !alert.empty()) return pulse + alert;

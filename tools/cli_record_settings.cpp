@@ -46,6 +46,14 @@ std::optional<std::string> settingsOption(int argc, char** argv, bool* missing) 
     return std::nullopt;
 }
 
+void printLoadWarnings(const korin::LoadedSettings& loaded) {
+    for (const std::string& line : loaded.console)
+        if (line.rfind(korin::kStimLastOneError, 0) != 0) std::fprintf(stderr, "warning: %s\n", line.c_str());
+    for (const korin::PulseListFile& file : loaded.lists)
+        if (file.status != korin::ListStatus::Missing && !file.error.empty())
+            std::fprintf(stderr, "warning: %s%s\n", std::string(korin::kStimLastOneError).c_str(), file.error.c_str());
+}
+
 std::optional<korin::LoadedSettings> loadRecordSettings(const std::string& folder, HeadlessRunWindow& window,
                                                         std::string* error) {
     if (!std::filesystem::is_directory(folder)) {
@@ -53,8 +61,7 @@ std::optional<korin::LoadedSettings> loadRecordSettings(const std::string& folde
         return std::nullopt;
     }
     korin::LoadedSettings loaded = korin::loadSettings(folder, korin::SettingsStore::Damaged::LeaveInPlace);
-    for (const std::string& line : loaded.console)
-        if (line.rfind("Stim Last One Error", 0) != 0) std::fprintf(stderr, "warning: %s\n", line.c_str());
+    printLoadWarnings(loaded);
     for (const auto& [key, text] : kRunKeys) window.texts[text] = loaded.values.get(key);
     window.step1Enabled = loaded.values.flag(K::Step1Enable);
     window.step2Enabled = loaded.values.flag(K::Step2Enable);

@@ -18,6 +18,11 @@ class PulseParameters;
 // is set when the option has no value.
 std::optional<std::string> settingsOption(int argc, char** argv, bool* missing);
 
+// The loading's console lines on standard error as warnings: a damaged store,
+// skipped values, and each pulse list that is there but could not be read or
+// stopped at a line (a missing list is normal and says nothing).
+void printLoadWarnings(const korin::LoadedSettings& loaded);
+
 // Reads the folder and puts the run texts and step enables into `window`,
 // before the explicit options are applied over them. Damaged or skipped
 // entries are reported on standard error; a missing folder is an error.

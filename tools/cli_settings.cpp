@@ -6,6 +6,7 @@
 
 #include "files/settings_memory.h"
 #include "tools/cli_commands.h"
+#include "tools/cli_record_settings.h"
 
 namespace {
 
@@ -15,8 +16,9 @@ const char* sourceText(korin::SettingSource source) {
 
 void printList(const korin::PulseListInfo& info, const korin::PulseListFile& file) {
     const std::string name(info.fileName);
-    if (!file.read) {
-        std::printf("%s\tnone\tmissing\n", name.c_str());
+    if (!file.read()) {
+        const bool missing = file.status == korin::ListStatus::Missing;
+        std::printf("%s\tnone\t%s\n", name.c_str(), missing ? "missing" : "unreadable");
         return;
     }
     std::string summary;
@@ -37,7 +39,9 @@ int cliSettings(int argc, char** argv) {
         std::fprintf(stderr,
                      "usage: korin16-cli settings DIR\n"
                      "  prints the settings the window would apply from DIR/%s and the six\n"
-                     "  pulse-list files beside it: KEY<TAB>VALUE<TAB>store|default, then the lists\n",
+                     "  pulse-list files beside it: KEY<TAB>VALUE<TAB>store|default, then the lists\n"
+                     "  (a list that is not there is missing; one that is there but cannot be read,\n"
+                     "  unreadable)\n",
                      korin::kSettingsFileName);
         return 2;
     }
@@ -47,8 +51,7 @@ int cliSettings(int argc, char** argv) {
         return 1;
     }
     const korin::LoadedSettings loaded = korin::loadSettings(folder, korin::SettingsStore::Damaged::LeaveInPlace);
-    for (const std::string& line : loaded.console)
-        if (line.rfind("Stim Last One Error", 0) != 0) std::fprintf(stderr, "warning: %s\n", line.c_str());
+    printLoadWarnings(loaded);
     for (const korin::SettingKeyInfo& info : korin::settingKeys())
         std::printf("%s\t%s\t%s\n", std::string(info.name).c_str(), loaded.values.get(info.id).c_str(),
                     sourceText(loaded.values.from(info.id)));

@@ -31,10 +31,6 @@ std::string sanitisedText(std::string_view text, std::string_view fallback) {
     return parseSingle(text) ? std::string(text) : std::string(fallback);
 }
 
-std::string wholeNumberTimeText(std::string_view text) {
-    return parseInt32(text) ? std::string(text) : std::string("0");
-}
-
 bool intervalFieldsEnabled(std::string_view repeatCountText) { return repeatCountText != "1"; }
 
 }  // namespace korin

@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+// wholeNumberTimeText and limitBoxText: one rule each for the fields and the store.
+#include "files/settings_keys.h"
+
 namespace korin {
 
 // A text as a single-precision number; 0 when it is not one.
@@ -61,7 +64,8 @@ inline constexpr std::array<std::string_view, 15> kEnterBackColorTriggerOnlyFiel
 }};
 
 // The trace-duration hours and minutes and the three interval fields take whole
-// numbers only: any other text turns into "0" as soon as it is typed.
+// numbers only: any other text turns into "0" as soon as it is typed
+// (wholeNumberTimeText).
 inline constexpr std::array<std::string_view, 5> kWholeNumberTimeFields{{
     "comboBoxHours", "comboBoxMin", "comboBoxInHours", "comboBoxInMin", "comboBoxInSec",
 }};
@@ -69,10 +73,6 @@ inline constexpr std::array<std::string_view, 5> kWholeNumberTimeFields{{
 // The field's text when it reads as a single-precision number (exactly as typed),
 // else the fallback.
 std::string sanitisedText(std::string_view text, std::string_view fallback);
-
-// The text of a whole-number time field after a change: unchanged when it reads
-// as a 32-bit integer, else "0".
-std::string wholeNumberTimeText(std::string_view text);
 
 // The three interval fields are usable unless the repeat count reads exactly "1".
 bool intervalFieldsEnabled(std::string_view repeatCountText);

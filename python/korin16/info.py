@@ -94,27 +94,45 @@ class Summary:
         self.groups.append(trace)
 
 
+def _nominal_blocks(rec):
+    """Blocks per trace the file header should give: a run's trace takes a
+    block per started 500 ms; a manual stimulation's header gives its whole
+    500 ms spans plus one, the block in which the stimulus ends."""
+    if rec.manual_stimulation:
+        return float(math.floor(math.trunc(rec.trace_duration_ms) / pldat.BLOCK_MS) + 1)
+    return float(math.ceil(rec.trace_duration_ms / pldat.BLOCK_MS))
+
+
+def _due_scans(rec, block_index):
+    """Scans the writer puts in a block: a full block, or the reads left of the
+    trace's duration in its last block. Manual blocks are full."""
+    if rec.manual_stimulation:
+        return pldat.BLOCK_SCANS
+    remaining_ms = rec.trace_duration_ms - pldat.BLOCK_MS * block_index
+    return pldat.reads_for_remaining(remaining_ms / 1000.0) * pldat.SCANS_PER_READ
+
+
 def summarise(rec):
     s = Summary()
-    nominal = math.ceil(rec.trace_duration_ms / pldat.BLOCK_MS)
+    nominal = _nominal_blocks(rec)
     if nominal != rec.blocks_per_trace:
-        s.problem("nominal", f"the file header gives {rec.blocks_per_trace} blocks per trace for traces of "
-                             f"{number(rec.trace_duration_ms)} ms ({nominal} expected)")
+        what = "blocks for a manual stimulation of" if rec.manual_stimulation else "blocks per trace for traces of"
+        s.problem("nominal", f"the file header gives {rec.blocks_per_trace} {what} "
+                             f"{number(rec.trace_duration_ms)} ms ({number(nominal)} expected)")
     if rec.values_per_scan > len(rec.channels):
         s.problem("extra channels", f"{rec.values_per_scan - len(rec.channels)} channels beyond channel 16 are "
                                     f"present; their samples are skipped")
     trace = None
     last_block_index = -1
-    short_blocks = short_not_last = 0
     steps_used = set()
     blocks = rec.blocks
-    columns = [blocks[f].tolist() for f in ("trace", "block", "first", "last", "samples", "step", "loop")]
-    for n, (t, b, first, last, samples, step, loop) in enumerate(zip(*columns)):
+    columns = [blocks[f].tolist() for f in ("trace", "block", "first", "samples", "step", "loop")]
+    for n, (t, b, first, samples, step, loop) in enumerate(zip(*columns)):
         if trace is None or t != trace[0]:
             if trace is not None:
                 if t != trace[0] + 1:
                     s.problem("trace order", f"block {n} belongs to trace index {t} after trace index {trace[0]}")
-                if trace[2] != rec.blocks_per_trace:
+                if not rec.manual_stimulation and trace[2] != rec.blocks_per_trace:
                     s.problem("trace length", f"trace index {trace[0]} has {trace[2]} blocks, the file header "
                                               f"says {rec.blocks_per_trace}")
                 s.close_trace(trace)
@@ -134,17 +152,22 @@ def summarise(rec):
             runs[-1][1] += 1
         else:
             runs.append([samples, 1])
-        if samples < pldat.BLOCK_SCANS:
-            short_blocks += 1
-            if last != 1:
-                short_not_last += 1
-        steps_used.add(step)
+        due = _due_scans(rec, b)
+        if samples != due:
+            s.problem("block size", f"block {n} holds {samples} samples per channel where {due} are due")
+        if not rec.manual_stimulation:
+            steps_used.add(step)
         if loop != 0:
             if s.first_loop == 0 or loop < s.first_loop:
                 s.first_loop = loop
             s.last_loop = max(s.last_loop, loop)
     if trace is not None:
-        if trace[2] > rec.blocks_per_trace:
+        if rec.manual_stimulation:
+            due = float(math.ceil(rec.trace_duration_ms / pldat.BLOCK_MS))
+            if trace[2] < due:
+                s.problem("incomplete", f"the manual stimulation holds {trace[2]} of the {number(due)} blocks its "
+                                        f"{number(rec.trace_duration_ms)} ms stimulus lasts: it stopped early")
+        elif trace[2] > rec.blocks_per_trace:
             s.problem("trace length", f"trace index {trace[0]} has {trace[2]} blocks, the file header says "
                                       f"{rec.blocks_per_trace}")
         elif trace[2] < rec.blocks_per_trace:
@@ -153,12 +176,6 @@ def summarise(rec):
         s.close_trace(trace)
     if s.traces < rec.trace_count:
         s.problem("fewer traces", f"{s.traces} of {rec.trace_count} traces were recorded")
-    if short_blocks:
-        s.problem("short blocks",
-                  f"{short_blocks} blocks hold fewer than 10000 samples per channel, each the last of its trace"
-                  if short_not_last == 0 else
-                  f"{short_blocks} blocks hold fewer than 10000 samples per channel, {short_not_last} of them "
-                  f"inside a trace")
     if rec.end == pldat.CUT_TAIL:
         s.problem("cut tail", f"the last {rec.trailing_bytes} bytes are a block cut short; they are ignored")
     elif rec.end == pldat.BAD_HEADER:
@@ -173,9 +190,14 @@ def _runs_text(runs):
     return ", ".join(str(samples) + (f" x{blocks}" if blocks > 1 else "") for samples, blocks in runs)
 
 
+def _kind(rec):
+    return "manual stimulation" if rec.manual_stimulation else "recorded run"
+
+
 def text(path, rec, s):
     lines = [
         f"File: {path} ({rec.file_bytes} bytes)",
+        f"Kind: {_kind(rec)}",
         f"Trace count: {rec.trace_count}",
         f"Blocks per trace: {rec.blocks_per_trace}",
         f"Trace duration: {number(rec.trace_duration_ms)} ms",
@@ -229,6 +251,7 @@ def json_text(path, rec, s):
     fields = [
         ("path", json_string(path)),
         ("fileBytes", rec.file_bytes),
+        ("kind", json_string(_kind(rec))),
         ("traceCount", rec.trace_count),
         ("blocksPerTrace", rec.blocks_per_trace),
         ("traceDurationMs", number(rec.trace_duration_ms)),

@@ -24,6 +24,9 @@ import numpy as np
 SAMPLE_RATE = 20000.0  # Hz: the program reads every file at this rate
 BLOCK_MS = 500.0
 BLOCK_SCANS = 10000  # scans of a full block
+READS_PER_BLOCK = 10
+SCANS_PER_READ = 1000
+READ_SECONDS = 0.05000000074505806  # a 50 ms read as single precision holds 0.05
 FILE_HEADER_BYTES = 123
 BLOCK_HEADER_BYTES = 39
 CHANNEL_FLAGS = 64
@@ -55,6 +58,13 @@ BLOCK_DTYPE = np.dtype([
 FILE_END = "file end"  # the last block ends exactly at the end of the file
 CUT_TAIL = "cut tail"  # bytes after the last whole block: a block cut short
 BAD_HEADER = "bad header"  # a block header that makes no sense; nothing after it is read
+
+
+def reads_for_remaining(remaining_s):
+    """Reads of the block that starts with `remaining_s` seconds of its trace
+    left, as the writer counts them: halves to even, 0 to READS_PER_BLOCK."""
+    n = round(remaining_s / READ_SECONDS)
+    return min(max(n, 0), READS_PER_BLOCK)
 
 
 class PldatError(ValueError):

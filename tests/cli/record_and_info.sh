@@ -16,8 +16,27 @@ test "$(stat -c %s "$data")" -eq $((123 + 3 * (3 * 39 + (10000 + 10000 + 4000) *
 "$cli" info "$data" > "$dir/info.txt"
 grep -q "^Whole blocks: 9$" "$dir/info.txt"
 grep -q "^Trace count: 3$" "$dir/info.txt"
+grep -q "^Problems: none$" "$dir/info.txt"  # a short last block the duration implies is sound
 "$cli" info --json "$data" > "$dir/info.json"
 grep -q '"wholeBlocks":9,' "$dir/info.json"
+
+# Traces of 0.1 s: one block of 2000 scans each, and nothing wrong with them.
+mkdir "$dir/short"
+"$cli" record --out "$dir/short" --repeat 3 --time 0.1 --interval 1 > /dev/null
+short=$(ls "$dir"/short/*.pldat)
+"$cli" info "$short" > "$dir/short.txt"
+grep -q "^  traces 1-3: 1 blocks of 2000 samples per channel$" "$dir/short.txt"
+grep -q "^Problems: none$" "$dir/short.txt"
+
+# A cut file still reports its problems: cut inside the third 0.1 s block, and
+# after the first block of the 1.2 s recording's last trace.
+head -c $((123 + 2 * (39 + 2000 * 32) + 100)) "$short" > "$dir/cut-short.pldat"
+"$cli" info "$dir/cut-short.pldat" > "$dir/cut-short.txt"
+grep -q "^  - 2 of 3 traces were recorded$" "$dir/cut-short.txt"
+grep -q "^  - the last 100 bytes are a block cut short; they are ignored$" "$dir/cut-short.txt"
+head -c $((123 + 7 * 39 + (2 * 24000 + 10000) * 32)) "$data" > "$dir/cut.pldat"
+"$cli" info "$dir/cut.pldat" > "$dir/cut.txt"
+grep -q "^  - the last trace holds 1 of its 3 blocks: the recording stopped early$" "$dir/cut.txt"
 
 # "# Repeat" 0 records one trace, and the file says so.
 mkdir "$dir/zero"

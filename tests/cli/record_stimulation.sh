@@ -26,14 +26,14 @@ expect_refusal() {
 expect_refusal "A stimulation pattern must be shorter than the record time." --step1-s1 "Const,1,5,0,2000"
 expect_refusal "Duration, Pre and Post must be 0 ms or more." --step1-s1 "Biphasic,0.1,-10,-1,99.9"
 expect_refusal "\"Post\" value of the last pulse must be over 0 ms." --step1-s1 "Const,1,5,0,0"
-expect_refusal "a pulse type is Biphasic or Const" --step1-s1 "Square,1,5,0,10"
+expect_refusal 'the pulse type "Square" is neither "Biphasic" nor "Const"' --step1-s1 "Square,1,5,0,10"
 expect_refusal "electrode from 1 to 16" --s2-electrode 17
-expect_refusal '--step1-s1 pulse 2 "Biphasic,0.1,-1O,0,99.9": INTENSITY "-1O" is not a number' \
+expect_refusal '--step1-s1 pulse 2 "Biphasic,0.1,-1O,0,99.9": the Intensity "-1O" is not a number' \
   --step1-s1 "Biphasic,0.1,-10,0,9.9;Biphasic,0.1,-1O,0,99.9"
-expect_refusal 'INTENSITY "abc" is not a number' --step1-s1 "Biphasic,0.1,abc,0,99.9"
-expect_refusal 'INTENSITY "" is not a number' --step1-s1 "Biphasic,0.1,,0,99.9"
-expect_refusal "INTENSITY -150 uA is beyond the stimulator's limit of 100 uA" --step1-s1 "Biphasic,0.1,-150,0,99.9"
-expect_refusal 'POST "x" is not a number' --step1-s1 "Biphasic,0.1,-10,0,x"
+expect_refusal 'the Intensity "abc" is not a number' --step1-s1 "Biphasic,0.1,abc,0,99.9"
+expect_refusal 'the Intensity "" is not a number' --step1-s1 "Biphasic,0.1,,0,99.9"
+expect_refusal "the intensity -150 µA is beyond the stimulator's ±100 µA" --step1-s1 "Biphasic,0.1,-150,0,99.9"
+expect_refusal 'the Post "x" is not a number' --step1-s1 "Biphasic,0.1,-10,0,x"
 expect_refusal "A pulse, with its pre and post times, must last at least one sample (0.05 ms)." \
   --step1-s1 "Const,0,-10,0,0"
 expect_refusal "Trace 2 would stimulate with -105 µA on S1; the stimulator's limit is 100 µA." \

@@ -590,3 +590,35 @@ TEST_F(RunFixture, ResumeInsideATraceKeepsTheBlockIndicesOfTheFile) {
         EXPECT_EQ(static_cast<int>(bytes[123 + i * (39 + 320'000) + 28]), i % 4 == 0 ? 1 : 0) << "first-block flag";
     }
 }
+
+// --- First thresholds ---
+
+// 0.1 s traces every 20 s with the filters off: the first four blocks of device
+// data (the trace's 2000 scans, the 8000 read after them, three interval blocks)
+// set the thresholds, so the spike of the first trace passes uncounted and the
+// one of the second trace counts.
+TEST_F(RunFixture, ShortTracesTakeTheFirstThresholdsFromTheFirstFourBlocksOfData) {
+    settings("2", "0.1", "20");
+    window.texts[RunText::Highpass] = window.texts[RunText::Lowpass] = "None";
+    constexpr long long kRunStart = 11 * 10'000;  // the scans after the DC-offset blocks
+    driver->signal = [](long long scan, int c) {
+        const long long k = scan - kRunStart;
+        if (k == 500 || k == 400'500) return -0.02;  // -0.2 mV
+        // +-2^-9 V, and +-2^-10 V in the 100 ms from k = 4000 that the first
+        // trace's block leaves to its discard read; twice that on odd channels.
+        const double volts = (k >= 4000 && k < 6000 ? 1.0 / 1024 : 1.0 / 512) * (1 + c % 2);
+        return scan % 2 ? volts : -volts;
+    };
+    run.toolStripButtonPlay_Click();
+    ASSERT_TRUE(window.alerts.empty());
+    for (int c = 0; c < 16; ++c) {
+        // 5.5 SD of the quiet window, 0.009765625 mV (exact in single precision).
+        const float spread = 0.0537109375f * static_cast<float>(1 + c % 2);
+        EXPECT_EQ(levels.yMThreshAry[c], -spread) << "channel " << c + 1;
+        EXPECT_EQ(levels.yPThreshAry[c], spread) << "channel " << c + 1;
+        EXPECT_EQ(levels.PostAry[c], 0.5f);
+        ASSERT_EQ(acq->spikeCount[c], 1) << "channel " << c + 1;
+        // Stamped where the trace is back past half the threshold: the scan after it.
+        EXPECT_EQ(acq->TimeStampData[c][0], 400'501) << "20 s and 501 scans into the run";
+    }
+}

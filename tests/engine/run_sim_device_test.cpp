@@ -81,3 +81,11 @@ TEST_F(SimDeviceRun, NoSpikesBeforeTheFirstThresholdsThenTheNextRunCountsFromIts
     ASSERT_EQ(spikes.size(), 2u);
     EXPECT_GT(spikes[0], 0);
 }
+
+TEST_F(SimDeviceRun, EPPresetTracesCountSpikesOnceTheirFirstFourFilteredBlocksAreIn) {
+    play("3", "0.1", "20");  // the EP presets' 0.1 s every 20 s, filtered from 1 Hz to 5000 Hz
+    ASSERT_EQ(spikes.size(), 3u);
+    EXPECT_EQ(spikes[0], 0) << "the first trace comes before its fourth block";
+    EXPECT_TRUE(levels.thresholdsSet);
+    EXPECT_GT(spikes[1] + spikes[2], 0);
+}

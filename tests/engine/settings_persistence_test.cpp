@@ -3,6 +3,7 @@
 // the previous store.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -51,7 +52,7 @@ TEST(SettingsStore, StoreWithNoEntriesGivesEveryDefaultAndNoPulseList) {
         EXPECT_EQ(loaded.values.get(info.id), info.defaultText) << info.name;
         EXPECT_EQ(loaded.values.from(info.id), SettingSource::Default) << info.name;
     }
-    for (const PulseListFile& file : loaded.lists) EXPECT_FALSE(file.read);
+    for (const PulseListFile& file : loaded.lists) EXPECT_EQ(file.status, ListStatus::Missing);
     EXPECT_FALSE(loaded.storeDamaged);
     EXPECT_EQ(loaded.values.get(SettingKey::Min), "20");
     EXPECT_EQ(loaded.values.colour(ViewColour::Back), (Rgb{255, 255, 255}));
@@ -89,8 +90,26 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredValueCase{"Mode", "2", "2", SettingSource::Store},
                       StoredValueCase{"SelectCh", "x1", "1", SettingSource::Default},
                       StoredValueCase{"GridColor16G", "300", "0", SettingSource::Default},
-                      StoredValueCase{"Step2S2Ch", "abc", "0", SettingSource::Store},
-                      StoredValueCase{"Step2S2Ch", "16", "-1", SettingSource::Store},
+                      StoredValueCase{"Step2S2Ch", "abc", "-1", SettingSource::Default},
+                      StoredValueCase{"Step1S1Ch", "3.0", "-1", SettingSource::Default},
+                      StoredValueCase{"Step2S2Ch", "16", "-1", SettingSource::Default},
+                      StoredValueCase{"StepMS1Ch", "15", "15", SettingSource::Store},
+                      StoredValueCase{"StepMS2Ch", "-1", "-1", SettingSource::Store},
+                      StoredValueCase{"Input Range", "5000", "2000", SettingSource::Default},
+                      StoredValueCase{"Input Range", "10000", "10000", SettingSource::Store},
+                      StoredValueCase{"Low cut freq", "7", "1", SettingSource::Default},
+                      StoredValueCase{"High cut freq", "3000", "5000", SettingSource::Default},
+                      StoredValueCase{"High cut freq replay", "2500", "2500", SettingSource::Store},
+                      StoredValueCase{"Step1F", "S3", "S1", SettingSource::Default},
+                      StoredValueCase{"StepMF", "S2", "S2", SettingSource::Store},
+                      StoredValueCase{"comboBoxPulse2", "biphasic", "Biphasic", SettingSource::Default},
+                      StoredValueCase{"comboBoxPulseM", "Const", "Const", SettingSource::Store},
+                      StoredValueCase{"comboBoxUnit", "2.5", "0", SettingSource::Default},
+                      StoredValueCase{"Delay", "fast", "Fast", SettingSource::Default},
+                      StoredValueCase{"Data format Replay", "CSV", "CSV", SettingSource::Store},
+                      StoredValueCase{"Min", "1.5", "0", SettingSource::Store},
+                      StoredValueCase{"Sec Interval", "30", "30", SettingSource::Store},
+                      StoredValueCase{"Sec", "1.5", "1.5", SettingSource::Store},
                       StoredValueCase{"RawData Autoscale", "yes", "False", SettingSource::Default},
                       StoredValueCase{"EpYUnit", "uV", "mV", SettingSource::Store},
                       StoredValueCase{"EpXUnit", "hours", "min", SettingSource::Store},
@@ -98,14 +117,22 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredValueCase{"Device", "Simulated", "Simulated", SettingSource::Store},
                       StoredValueCase{"Data format", "CSV", "Pellor (16 bit)", SettingSource::Default}));
 
-TEST(SettingsStore, SkippedValueLeavesOneConsoleLine) {
+class SkippedValue : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
+
+TEST_P(SkippedValue, LeavesOneConsoleLine) {
     testfiles::TempDir dir;
-    spit(dir.file(kSettingsFileName), storeWith("Mode", "EP"));
+    const auto [key, value] = GetParam();
+    spit(dir.file(kSettingsFileName), storeWith(key, value));
     const LoadedSettings loaded = loadSettings(dir.file(""));
-    int lines = 0;
-    for (const std::string& line : loaded.console) lines += line.find("\"Mode\"") != std::string::npos;
-    EXPECT_EQ(lines, 1);
+    const std::string skipped = "\"" + std::string(key) + "\" = \"" + value + "\" is skipped";
+    EXPECT_EQ(std::count_if(loaded.console.begin(), loaded.console.end(),
+                            [&](const std::string& line) { return line.find(skipped) != std::string::npos; }),
+              1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, SkippedValue,
+                         ::testing::Values(std::pair{"Mode", "EP"}, std::pair{"Step1S2Ch", "abc"},
+                                           std::pair{"Input Range", "5000"}));
 
 struct LimitBoxCase {
     SettingKey key;
@@ -194,7 +221,7 @@ TEST(PulseListFiles, StepFileIsFlagLineHeaderAndUnitsWithCrLf) {
 TEST(SettingsMemory, RoundTripRestoresEveryKeyAndAllSixLists) {
     testfiles::TempDir dir;
     SettingsValues saved = SettingsValues::defaults();
-    const char* nonDefault[] = {"10000", "7", "1", "2", "3", "0", "5", "30", "100", "None", "300", "3000", "CSV",
+    const char* nonDefault[] = {"10000", "7", "1", "2", "3", "0", "5", "30", "100", "None", "0.1", "2500", "CSV",
                                 "CSV"};
     for (std::size_t i = 0; i < std::size(nonDefault); ++i) saved.set(static_cast<SettingKey>(i), nonDefault[i]);
     for (SettingKey k : {SettingKey::RawAutoscale, SettingKey::SelectedRawAutoscale, SettingKey::SelectedFreqAutoscale,
@@ -211,7 +238,7 @@ TEST(SettingsMemory, RoundTripRestoresEveryKeyAndAllSixLists) {
     for (int e = 0; e < 3; ++e)
         for (int b = 0; b < 8; ++b)
             saved.set(editorKey(static_cast<StepEditor>(e), static_cast<EditorBox>(b)),
-                      std::to_string(e * 10 + b + 1));
+                      b == static_cast<int>(EditorBox::Pulse) ? "Const" : std::to_string(e * 10 + b + 1));
     saved.setColour(ViewColour::Back, {1, 2, 3});
     saved.setColour(ViewColour::Line, {40, 50, 60});
     saved.setColour(ViewColour::Grid, {255, 0, 128});
@@ -227,6 +254,8 @@ TEST(SettingsMemory, RoundTripRestoresEveryKeyAndAllSixLists) {
         programs[p].setPulses(PulseParameters::kS2, {pulse("Const", "1", "5", "1", "8"), pulse("Biphasic", "0.7", "-3", "0", "1")});
         programs[p].S1Ch = p;
         programs[p].S2Ch = 15 - p;
+        programs[p].autoincrementS1 = std::to_string(p + 2);
+        programs[p].autoincrementS2 = std::to_string(p + 7);
     }
     programs[0].addIncrementByRepS2 = 1;
     programs[1].repeatAll = 1;
@@ -259,7 +288,8 @@ TEST(SettingsMemory, RoundTripRestoresEveryKeyAndAllSixLists) {
         }
         EXPECT_EQ(restored[p].S1Ch, p);
         EXPECT_EQ(restored[p].S2Ch, 15 - p);
-        EXPECT_EQ(restored[p].autoincrementS2, std::to_string(p * 10 + 8));
+        EXPECT_EQ(restored[p].autoincrementS1, std::to_string(p + 2));
+        EXPECT_EQ(restored[p].autoincrementS2, std::to_string(p + 7));
     }
     EXPECT_EQ(restored[0].addIncrementByRepS2, 1);
     EXPECT_EQ(restored[0].addIncrementByRepS1, 0);

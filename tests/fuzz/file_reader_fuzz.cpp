@@ -1,13 +1,10 @@
 // libFuzzer target: arbitrary bytes as a recording file, through open, read
 // and a few replay steps forward and back. A crash or sanitizer report is a bug.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "files/file_reader.h"
+#include "memory_file.h"
 
 namespace {
 
@@ -16,26 +13,6 @@ FileReader& reader() {
     static FileReader r;
     return r;
 }
-
-// The input as a file the reader can open by path, kept in memory.
-class MemoryFile {
-public:
-    MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("pldat", 0)) {
-        for (std::size_t done = 0; fd_ >= 0 && done < size;) {
-            const ssize_t n = ::write(fd_, data + done, size - done);
-            if (n <= 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    ~MemoryFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    bool ok() const { return fd_ >= 0; }
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 

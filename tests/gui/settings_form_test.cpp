@@ -166,6 +166,45 @@ TEST_F(SettingsFormTest, RoundTripRestoresEveryKeyAndAllSixLists) {
     EXPECT_EQ(form->deviceChoice->preference(), DevicePreference::Simulated);
 }
 
+TEST_F(SettingsFormTest, EachOutputsIncreaseSurvivesASaveAndARestart) {
+    start();
+    StepTab* tab = form->stepTab(0);
+    tab->comboStepF->setCurrentIndex(PulseParameters::kS1);
+    tab->textBoxAutoIncrement->setText("2");
+    tab->comboStepF->setCurrentIndex(PulseParameters::kS2);
+    tab->textBoxAutoIncrement->setText("7");
+    closeAnswering(true);
+
+    start();
+    tab = form->stepTab(0);
+    EXPECT_EQ(form->Step1PP.autoincrementS1, "2");
+    EXPECT_EQ(form->Step1PP.autoincrementS2, "7");
+    EXPECT_EQ(tab->comboStepF->currentText(), "S2");
+    EXPECT_EQ(tab->textBoxAutoIncrement->text(), "7");
+    tab->comboStepF->setCurrentIndex(PulseParameters::kS1);
+    EXPECT_EQ(tab->textBoxAutoIncrement->text(), "2");
+}
+
+// The same store printed by `korin16-cli settings` (tests/cli/settings.sh).
+TEST_F(SettingsFormTest, StoredValuesNoControlOffersLoadAsTheToolPrintsThem) {
+    QFile store(file(korin::kSettingsFileName));
+    ASSERT_TRUE(store.open(QIODevice::WriteOnly));
+    store.write("<configuration><appSettings><add key=\"Input Range\" value=\"5000\"/>"
+                "<add key=\"Low cut freq\" value=\"7\"/><add key=\"High cut freq\" value=\"3000\"/>"
+                "<add key=\"Step1F\" value=\"S3\"/><add key=\"Min\" value=\"1.5\"/>"
+                "<add key=\"Step1S2Ch\" value=\"abc\"/><add key=\"Step2S1Ch\" value=\"3.0\"/>"
+                "</appSettings></configuration>");
+    store.close();
+    start();
+    EXPECT_EQ(control<QComboBox>("comboInputRange")->currentText(), "2000");
+    EXPECT_EQ(control<QComboBox>("comboBoxHPF")->currentText(), "1");
+    EXPECT_EQ(control<QComboBox>("comboBoxLPF")->currentText(), "5000");
+    EXPECT_EQ(control<QComboBox>("comboStep1F")->currentText(), "S1");
+    EXPECT_EQ(control<QComboBox>("comboBoxMin")->currentText(), "0");
+    EXPECT_EQ(form->Step1PP.S2Ch, -1);
+    EXPECT_EQ(form->Step2PP.S1Ch, -1);
+}
+
 TEST_F(SettingsFormTest, ClosingUnderAPresetSavesNothing) {
     start();
     choosePreset("Straight pacing");

@@ -52,6 +52,12 @@ def rec10000(cli, tmp_path_factory):
     return record(cli, tmp_path_factory.mktemp("rec") / "r10000", 3, 1.2, 1.5, 10000, 4)
 
 
+@pytest.fixture(scope="session")
+def rec_short(cli, tmp_path_factory):
+    """3 traces of 0.1 s (one block of 2000 scans each) started every 1 s."""
+    return record(cli, tmp_path_factory.mktemp("rec") / "short", 3, 0.1, 1, 2000, 5)
+
+
 @pytest.fixture(params=["rec2000", "rec10000"])
 def recording(request):
     return request.getfixturevalue(request.param)

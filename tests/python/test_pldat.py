@@ -161,11 +161,28 @@ def test_channels_beyond_16_are_skipped(tmp_path):
     np.testing.assert_array_equal(rec.traces[0].read(channels=[3]), block[:, [1]])
 
 
+# Hand-made files by (trace count, blocks per trace, duration ms, blocks as
+# (scans, last flag), loop, step): manual stimulations of 1000 ms record the two
+# blocks the stimulus lasts or one more; a block short inside a trace is broken.
+HAND_MADE = {
+    "manual 1000 ms, 2 blocks": (1, 3, 1000.0, [(10000, 0)] * 2, 0, 0),
+    "manual 1000 ms, 3 blocks": (1, 3, 1000.0, [(10000, 0)] * 3, 0, 0),
+    "manual 1000 ms, 1 block": (1, 3, 1000.0, [(10000, 0)], 0, 0),
+    "short block inside a trace": (1, 2, 1000.0, [(4000, 0), (10000, 1)], 0, 255),
+}
+
+
 def info_case(case, request, tmp_path):
     """The files `info` is compared on, sound and broken."""
-    if case in ("rec2000", "rec10000", "manual_file", "steps_file"):
+    if case in ("rec2000", "rec10000", "rec_short", "manual_file", "steps_file"):
         value = request.getfixturevalue(case)
         return value[0] if isinstance(value, tuple) else value
+    if case in HAND_MADE:
+        traces, per_trace, duration, blocks, loop, step = HAND_MADE[case]
+        path = tmp_path / "hand.pldat"
+        write_pldat(path, [(0, b, 0.0, scans, int(b == 0), last, loop, step) for b, (scans, last) in
+                           enumerate(blocks)], traces, per_trace, duration)
+        return path
     rec2000 = request.getfixturevalue("rec2000")
     positions = pldat.open(rec2000).blocks["position"]
     path = tmp_path / f"{case}.pldat"
@@ -185,10 +202,27 @@ def info_case(case, request, tmp_path):
 
 
 @pytest.mark.parametrize("as_json", [False, True], ids=["text", "json"])
-@pytest.mark.parametrize("case", ["rec2000", "rec10000", "manual_file", "steps_file", "cut tail", "bad byte count",
-                                  "garbage", "empty", "missing", "folder"])
+@pytest.mark.parametrize("case", ["rec2000", "rec10000", "rec_short", "manual_file", "steps_file", *HAND_MADE,
+                                  "cut tail", "bad byte count", "garbage", "empty", "missing", "folder"])
 def test_python_info_prints_what_the_cli_prints(cli, request, tmp_path, case, as_json):
     path = info_case(case, request, tmp_path)
     args = [sys.executable, "-m", "korin16", "info", str(path)] + (["--json"] if as_json else [])
     ours = subprocess.run(args, capture_output=True, env={**os.environ, "PYTHONPATH": str(REPO / "python")})
     assert (ours.returncode, ours.stdout, ours.stderr) == cli_info(cli, path, as_json)
+
+
+@pytest.mark.parametrize("case, kind, problems", [
+    ("rec2000", "recorded run", []),
+    ("rec_short", "recorded run", []),
+    ("manual_file", "manual stimulation", []),
+    ("manual 1000 ms, 2 blocks", "manual stimulation", []),
+    ("manual 1000 ms, 3 blocks", "manual stimulation", []),
+    ("manual 1000 ms, 1 block", "manual stimulation",
+     ["the manual stimulation holds 1 of the 2 blocks its 1000 ms stimulus lasts: it stopped early"]),
+    ("short block inside a trace", "recorded run", ["block 0 holds 4000 samples per channel where 10000 are due"]),
+    ("cut tail", "recorded run", ["the last trace holds 1 of its 3 blocks: the recording stopped early",
+                                  "the last 44 bytes are a block cut short; they are ignored"]),
+])
+def test_info_finds_problems_in_broken_files_only(cli, request, tmp_path, case, kind, problems):
+    info = info_json(cli, info_case(case, request, tmp_path))
+    assert (info["kind"], info["problems"]) == (kind, problems)
