@@ -65,13 +65,6 @@ inline constexpr const char* kElectrodeWithoutPulses =
 // Asked with the yes/no dialog when the window closes while the preset reads "Custom".
 inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
 
-// A catalogue text with its first `placeholder` ("{N}") replaced by `value`.
-inline std::string fillIn(std::string text, std::string_view placeholder, std::string_view value) {
-    const std::size_t at = text.find(placeholder);
-    if (at != std::string::npos) text.replace(at, placeholder.size(), value);
-    return text;
-}
-
 // Evoked-response windows (the windows dialog and `korin16-cli measure --windows`), in ms.
 inline constexpr const char* kEvokedWindowsCount =
     "Please give eight window values: BASE_FROM,BASE_TO,BLANK,WIN_FROM,WIN_TO,SLOPE_FROM,SLOPE_TO,WIDTH (ms).";
@@ -85,5 +78,12 @@ inline constexpr const char* kEvokedSlopeWindow =
 inline constexpr const char* kEvokedSlopeWidth =
     "The slope width must be at least 0.1 ms and no longer than the measure window.";
 inline constexpr const char* kEvokedWindowReach = "Every window must lie within 100 ms of the onset.";
+
+// A catalogue text with its first `placeholder` ("{N}") replaced by `value`.
+inline std::string fillIn(std::string text, std::string_view placeholder, std::string_view value) {
+    const std::size_t at = text.find(placeholder);
+    if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+    return text;
+}
 
 }  // namespace korin::alerts
