@@ -46,22 +46,28 @@ inline constexpr const char* kRecordingFileNotWritten =
 // Export files of a replay that cannot be created, and that can no longer be written.
 inline constexpr const char* kExportFileNotCreated = "The export file could not be created.";
 inline constexpr const char* kExportFileNotWritten = "The export has stopped: the export file could not be written.";
+// An export output that is the recording being replayed, or another recording.
+inline constexpr const char* kExportWouldOverwrite = "The export would overwrite a recording.";
 // A block of the file being replayed that can no longer be read.
 inline constexpr const char* kReplayFileNotRead = "The recording file could not be read.";
 // Asked with the yes/no dialog before a recorded run that may not fit on the
 // disk; {N} and {M} stand for whole minutes.
 inline constexpr const char* kDiskSpaceQuestion =
     "The output folder has room for about {N} min of recording, but this run records {M} min. Record anyway?";
-// The status line after the device refused a trace's stimulus, kept until the
-// next run; {N} is the trace (from 1) refused last.
-inline constexpr const char* kStimulusNotPlayedStatus = "The stimulus of trace {N} was not played (see the console).";
-// The line added to the settings summary of such a run, before the trace list.
+// The line added to the settings summary of a run in which the device refused
+// a trace's stimulus, before the trace list.
 inline constexpr const char* kStimulusNotPlayedSummary = "Stimulus not played in traces: ";
 // Console warnings of korin16-cli about an output that reaches no tissue; {S}
 // names the output ("S1", or "S1 of Step 2"), {E} the electrode (1-16).
 inline constexpr const char* kPulsesWithoutElectrode = "{S} has pulses but no electrode: nothing reaches the tissue.";
 inline constexpr const char* kElectrodeWithoutPulses =
     "{S} has an electrode but no pulses: electrode {E} gets no stimulus.";
+// Asked with the yes/no dialog at "Start Stim" when an output of the Manual
+// program has pulses but no electrode; {S} stands for "S1" or "S2".
+inline constexpr const char* kManualNoElectrodeQuestion =
+    "Manual {S} has pulses but no electrode: nothing reaches the tissue. Deliver anyway?";
+inline constexpr const char* kManualNoElectrodesQuestion =
+    "Manual S1 and S2 have pulses but no electrode: nothing reaches the tissue. Deliver anyway?";
 // Asked with the yes/no dialog when the window closes while the preset reads "Custom".
 inline constexpr const char* kSaveSettingsQuestion = "Would you like to save the current settings?";
 

@@ -129,5 +129,14 @@ std::string rangesText(const std::vector<std::int64_t>& ascending) {
 char* writeShortest(char* out, double value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
 char* writeShortest(char* out, float value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
 char* writeShortest(char* out, std::int32_t value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
+std::string defaultNumberText(double value, int significantDigits) {
+    if (!std::isfinite(value) || significantDigits < 1) return defaultNumberText(value);
+    char text[64];
+    const auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, significantDigits - 1);
+    if (written.ec != std::errc()) return defaultNumberText(value);
+    const std::optional<double> rounded = parseDouble(std::string_view(text, static_cast<std::size_t>(written.ptr - text)));
+    return defaultNumberText(rounded.value_or(value));
+}
 
 }  // namespace korin

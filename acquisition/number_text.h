@@ -27,6 +27,10 @@ std::optional<std::int32_t> parseInt32(std::string_view text);
 // window shows: "50", "0.5", "-0.25", "1000"; exponent form ("1E+15", "1E-05")
 // only for magnitudes of 1e15 and above or below 1e-4.
 std::string defaultNumberText(double value);
+// The same text of `value` rounded to `significantDigits` significant digits
+// first, for numbers that come out of arithmetic: 0.02 + 0.02 + 0.02 is
+// 0.06000000000000001, and to 15 digits it reads "0.06".
+std::string defaultNumberText(double value, int significantDigits);
 
 // A whole number in plain decimal digits: "7", "-12", "172800".
 std::string wholeNumberText(long long value);

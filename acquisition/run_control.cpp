@@ -1,5 +1,6 @@
 #include "acquisition/run_control.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -136,6 +137,15 @@ void RunControl::buttonMNL_Click() {
             // Checked only when starting: "Stop Stim" must always stop.
             if (std::string problem = stim_.manualStartProblem(); !problem.empty()) {
                 window_.ShowAlertForm(problem);
+                return;
+            }
+            // An output with pulses but no electrode is not played: the user
+            // decides whether the rest of the Manual program goes ahead.
+            if (const std::string question = stim_.manualNoElectrodeQuestion();
+                !question.empty() && !window_.askYesNo(question))
+                return;
+            if (stim_.manualPatternLength() <= 0) {
+                window_.showStatus(korin::status::kManualNothingToDeliver);
                 return;
             }
             setManualAcquisition();
@@ -276,13 +286,14 @@ bool RunControl::openRecordingFiles() {
     return true;
 }
 
-void RunControl::showStimulusRefusals(bool again) {
+void RunControl::showStimulusRefusals() {
     const std::uint64_t refusals = stim_.playback().refusals();
-    if (refusals == 0 || (refusals == refusalsShown_ && !again)) return;
+    if (refusals == refusalsShown_) return;
     refusalsShown_ = refusals;
-    refusalStatusShown_ = true;
-    window_.showStatus(stim::notPlayedStatus(stim_.playback()));
+    window_.showStatus(runningStatus());
 }
+
+std::string RunControl::stimulusNews() const { return stim::notPlayedStatus(stim_.playback()); }
 
 void RunControl::noteRefusalsInSummary() {
     const std::string line = stim::notPlayedSummaryLine(stim_.playback());
@@ -296,7 +307,11 @@ void RunControl::noteRefusalsInSummary() {
 
 bool RunControl::measureDCOffset() {
     acq_.syokikaAry();
+    // The previous run's trace and times would read as this run's meanwhile.
+    for (RunText label : {RunText::LabelTrace, RunText::LabelRemaining, RunText::LabelInterval})
+        window_.setText(label, "");
     for (int block = 0; block < kDCOffsetBlocks; ++block) {
+        window_.showStatus(korin::status::dcOffsetLeft((kDCOffsetBlocks - block) * Timer::kBlockSeconds));
         if (acq_.DCData(block == kDCOffsetBlocks - 1) != 0) {
             finishMethod();
             window_.ShowAlertForm(alerts::kSamplingError);
@@ -323,6 +338,8 @@ void RunControl::installFilter() {
 }
 
 void RunControl::AcquisitionSetUp() {
+    window_.showStatus("");
+    runFinished_ = runRecords_ = false;
     window_.applyEnterBackColor();
     if (std::string problem = stim_.runStartProblem(window_.stepEnabled(StimulusController::kStep1),
                                                     window_.stepEnabled(StimulusController::kStep2));
@@ -365,12 +382,11 @@ void RunControl::AcquisitionSetUp() {
     // A new run: the last run's refusals are no longer news.
     stim_.clearPlayback();
     refusalsShown_ = 0;
-    if (refusalStatusShown_) window_.showStatus("");
-    refusalStatusShown_ = false;
     summaryWritten_ = false;
 
     manualPath_.clear();
     if (rectf && !openRecordingFiles()) return;
+    runRecords_ = rectf && !dataPath_.empty();
 
     std::vector<std::uint8_t> order;
     const bool step1 = window_.stepEnabled(StimulusController::kStep1);
@@ -424,6 +440,7 @@ void RunControl::TimerStart() {
     acq_.first = 1;
     stim_.StimTimer_Tick_First();  // pause catch-up, then the input (with the stimulus) restarts
     KyuusiTyuu = 0;
+    window_.showStatus(runningStatus());
     if (!inLoop_) AcquisitionLoop();
 }
 
@@ -509,6 +526,7 @@ void RunControl::AcquisitionLoop() {
             clock.PlusStep();
             if (onTraceEnd) onTraceEnd(finishedTrace);
             if (clock.getRemainingTrace() <= 0) {
+                runFinished_ = true;
                 window_.setText(RunText::LabelInterval, "00:00:00");
                 finishMethod();
                 break;
@@ -538,6 +556,8 @@ void RunControl::pausedWait() {
         window_.setManualButtonEnabled(true);
         IntervalTime = getIntervalAll(acq_.timer->getTraceMax() - acq_.timer->getnowtrace());
     }
+    window_.showStatus(korin::status::withNews(
+        KyuusiTyuu ? korin::status::kPausedBetweenTraces : korin::status::kPausedInTrace, stimulusNews()));
     while (PauseTyuu) {
         window_.pollEvents();
         if (stim_.stimStop) window_.setText(RunText::ManualButton, kStartStim);
@@ -566,7 +586,7 @@ void RunControl::finishMethod() {
     acq_.filecloseManual();
     resumeRequested_ = false;
     StopTyuuDisable();
-    showStimulusRefusals(true);
+    window_.showStatus(endOfRunStatus());
 }
 
 // --- First thresholds ---
@@ -587,6 +607,27 @@ void RunControl::takeFirstThresholds() {
         acq_.setThresh(levels_.yPThreshAry, levels_.yMThreshAry, levels_.PostAry, &levels_.thresholdsSet);
     }
     acq_.firstThresholds = nullptr;
+}
+
+korin::status::RunOutcome RunControl::outcome() const {
+    korin::status::RunOutcome run;
+    run.finished = runFinished_;
+    if (runRecords_) run.dataFile = dataPath_;
+    if (const Timer* clock = acq_.timer.get()) {
+        run.tracesComplete = static_cast<std::int64_t>(clock->getnowtrace());
+        // "# Repeat" 0 records one trace, as 1 does.
+        run.tracesAsked = std::max<std::int64_t>(1, static_cast<std::int64_t>(clock->getTraceMax()));
+        run.traceCutShort = !runFinished_ && clock->getTime() > 0;
+    }
+    return run;
+}
+
+std::string RunControl::runningStatus() const {
+    return korin::status::withNews(korin::status::runRunning(outcome()), stimulusNews());
+}
+
+std::string RunControl::endOfRunStatus() const {
+    return korin::status::withNews(korin::status::runEnd(outcome()), stimulusNews());
 }
 
 // --- Manual stimulation ---

@@ -18,6 +18,7 @@
 #include "acquisition/run_flags.h"
 #include "acquisition/run_window.h"
 #include "acquisition/run_gating.h"
+#include "acquisition/status_messages.h"
 #include "files/file_naming.h"
 #include "processing/first_thresholds.h"
 
@@ -89,6 +90,12 @@ public:
     const std::string& summaryFilePath() const { return summaryPath_; }
     const std::string& manualFilePath() const { return manualPath_; }
 
+    // The status line while traces run and at the end of a run, built from what
+    // run control knows of the current (or last) run; notices of the run join
+    // them here, so that neither text overwrites another.
+    std::string runningStatus() const;
+    std::string endOfRunStatus() const;
+
     // Work time of every pass of the current (or last) run.
     const PassTiming& passTiming() const { return passTiming_; }
 
@@ -113,9 +120,10 @@ private:
     // Removes the files this set-up created, for a run that leaves no block.
     void discardRecordingFiles();
     bool measureDCOffset();
-    // The status line after a device refused a trace's stimulus; `again` shows
-    // it even when nothing new was refused since it was last shown.
-    void showStimulusRefusals(bool again = false);
+    // The status line again when the device has refused a trace's stimulus
+    // since it was last shown, and the sentence that tells of the refusals.
+    void showStimulusRefusals();
+    std::string stimulusNews() const;
     // The trace list of the refusals, added to the run's settings summary.
     void noteRefusalsInSummary();
     void installFilter();
@@ -128,6 +136,7 @@ private:
     // blocks; after every pass, once they are in, they set the thresholds.
     void gatherFirstThresholds();
     void takeFirstThresholds();
+    korin::status::RunOutcome outcome() const;
 
     AcquisitionNI& acq_;
     StimulusController& stim_;
@@ -135,6 +144,8 @@ private:
     korin::ChannelLevels& levels_;
 
     bool runActive_ = false;
+    bool runFinished_ = false;  // the last trace was completed
+    bool runRecords_ = false;   // this run writes dataPath_ (which names the last recorded run's file)
     bool inLoop_ = false;
     bool eventPumpUp_ = false;
     // A resume asked for from inside the event pump; the loop carries it out, so
@@ -144,8 +155,7 @@ private:
     std::string dataPath_, summaryPath_, manualPath_;
     bool summaryCreated_ = false;  // the summary file did not exist before this run
     bool summaryWritten_ = false;  // this run appended its summary to summaryPath_
-    std::uint64_t refusalsShown_ = 0;   // the stimulus refusals the status line tells of
-    bool refusalStatusShown_ = false;   // the status line tells of them now
+    std::uint64_t refusalsShown_ = 0;  // the stimulus refusals the status line tells of
     PassTiming passTiming_;
     korin::FirstThresholds firstThresholds_;
 };

@@ -6,10 +6,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVariant>
 
 #include "app/acquisition_panel.h"
 #include "app/button_look.h"
 #include "app/korin16_form.h"
+#include "app/logic/gating_tips.h"
 #include "app/replay_panel.h"
 #include "app/run_toolbar.h"
 #include "app/step_tab.h"
@@ -17,14 +19,32 @@
 
 using namespace korin;
 
+namespace {
+
+// The control's own tool tip, kept while a reason for its greying stands in.
+constexpr const char* kOwnToolTip = "korin16OwnToolTip";
+
+void showWhy(QWidget* widget, bool enabled, std::string_view reason) {
+    const QVariant own = widget->property(kOwnToolTip);
+    if (enabled || reason.empty()) {
+        if (own.isValid()) widget->setToolTip(own.toString());
+        return;
+    }
+    if (!own.isValid()) widget->setProperty(kOwnToolTip, widget->toolTip());
+    widget->setToolTip(QString::fromUtf8(reason.data(), static_cast<int>(reason.size())));
+}
+
+}  // namespace
+
 void Korin16Form::applyRunState(RunState state) {
     gateControls(state, rectf != 0);
     runFlags.apply(state);
 }
 
 void Korin16Form::gateControls(RunState state, bool recording) {
-    const GatingContext context{ReplayMode != 0, recording};
-    for (int g = 0; g < kControlGroupCount; ++g) applyGroup(static_cast<ControlGroup>(g), state, context);
+    gatedState_ = state;
+    gatedContext_ = GatingContext{ReplayMode != 0, recording};
+    for (int g = 0; g < kControlGroupCount; ++g) applyGroup(static_cast<ControlGroup>(g), state, gatedContext_);
     if (hooks.afterGating) hooks.afterGating();
 }
 
@@ -53,60 +73,70 @@ void Korin16Form::applyGroup(ControlGroup group, RunState state, GatingContext c
     if (on) setGroupEnabled(group, *on);
 }
 
-void Korin16Form::setGroupEnabled(ControlGroup group, bool on) {
+std::vector<QWidget*> Korin16Form::groupWidgets(ControlGroup group) const {
     AcquisitionPanel* acq = panelAcquisitionNew;
     ReplayPanel* rep = panelReplay;
-    auto enable = [on](std::initializer_list<QWidget*> widgets) {
-        for (QWidget* w : widgets) w->setEnabled(on);
+    std::vector<QWidget*> widgets;
+    auto toolbars = [&](auto member) {
+        for (RunToolBar* bar : runToolBars()) widgets.push_back(bar->*member);
     };
     switch (group) {
-        case ControlGroup::PlayButtons:
-            for (RunToolBar* bar : runToolBars()) setButtonEnablePlayButton(bar->toolStripButtonPlay, on);
-            break;
-        case ControlGroup::RecordButtons:
-            for (RunToolBar* bar : runToolBars()) setButtonEnableRecordButton(bar->toolStripButtonRec, on);
-            break;
-        case ControlGroup::StopButtons:
-            for (RunToolBar* bar : runToolBars()) setButtonEnablePlayButton(bar->toolStripButtonStop, on);
-            break;
-        case ControlGroup::PauseButtons:
-            for (RunToolBar* bar : runToolBars()) setButtonEnablePlayButton(bar->toolStripButtonPause, on);
-            break;
+        case ControlGroup::PlayButtons: toolbars(&RunToolBar::toolStripButtonPlay); break;
+        case ControlGroup::RecordButtons: toolbars(&RunToolBar::toolStripButtonRec); break;
+        case ControlGroup::StopButtons: toolbars(&RunToolBar::toolStripButtonStop); break;
+        case ControlGroup::PauseButtons: toolbars(&RunToolBar::toolStripButtonPause); break;
         case ControlGroup::BackNextButtons:
-            for (RunToolBar* bar : runToolBars()) {
-                setButtonEnablePlayButton(bar->toolStripButtonBack, on);
-                setButtonEnablePlayButton(bar->toolStripButtonNext, on);
-            }
+            toolbars(&RunToolBar::toolStripButtonBack);
+            toolbars(&RunToolBar::toolStripButtonNext);
             break;
-        case ControlGroup::SwitchButtons:
-            for (RunToolBar* bar : runToolBars()) setButtonEnablePlayButton(bar->toolStripButtonSwitch, on);
-            break;
-        case ControlGroup::ModeButton: setButtonEnablePlayButton(modeButton(), on); break;
-        case ControlGroup::FileOpenButton: enable({rep->buttonFileOpen}); break;
+        case ControlGroup::SwitchButtons: toolbars(&RunToolBar::toolStripButtonSwitch); break;
+        case ControlGroup::ModeButton: widgets = {modeButton()}; break;
+        case ControlGroup::FileOpenButton: widgets = {rep->buttonFileOpen}; break;
         case ControlGroup::RunSettings:
-            enable({acq->comboBoxInHours, acq->comboBoxInMin, acq->comboBoxInSec, acq->comboBoxTrace,
-                    acq->comboBoxHours, acq->comboBoxMin, acq->comboBoxSec, acq->comboInputRange, acq->comboBoxLPF,
-                    acq->comboBoxHPF});
+            widgets = {acq->comboBoxInHours, acq->comboBoxInMin, acq->comboBoxInSec, acq->comboBoxTrace,
+                       acq->comboBoxHours,   acq->comboBoxMin,   acq->comboBoxSec,   acq->comboInputRange,
+                       acq->comboBoxLPF,     acq->comboBoxHPF};
             break;
         case ControlGroup::ExportSettings:
-            enable({acq->buttonExport, acq->textBoxExportDire, acq->textBoxExportfilename});
+            widgets = {acq->buttonExport, acq->textBoxExportDire, acq->textBoxExportfilename};
             break;
         case ControlGroup::ReplayRange:
-            enable({rep->textBoxFileName, rep->textBoxTraceFrom, rep->textBoxTraceTo, rep->textBoxTimeFrom,
-                    rep->textBoxTimeTo});
-            for (QPushButton* b : rep->channelButtons) b->setEnabled(on);
+            widgets = {rep->textBoxFileName, rep->textBoxTraceFrom, rep->textBoxTraceTo, rep->textBoxTimeFrom,
+                       rep->textBoxTimeTo};
+            widgets.insert(widgets.end(), rep->channelButtons.begin(), rep->channelButtons.end());
             break;
-        case ControlGroup::ReplayDelay: enable({rep->comboBoxDelay}); break;
-        case ControlGroup::ReplayFilters: enable({rep->comboBoxLPFReplay, rep->comboBoxHPFReplay}); break;
-        case ControlGroup::ManualStimButton: setButtonEnable(stepTab(2)->buttonMNL, on); break;
-        case ControlGroup::EasySettings: enable({acq->comboBoxEasySettings}); break;
+        case ControlGroup::ReplayDelay: widgets = {rep->comboBoxDelay}; break;
+        case ControlGroup::ReplayFilters: widgets = {rep->comboBoxLPFReplay, rep->comboBoxHPFReplay}; break;
+        case ControlGroup::ManualStimButton: widgets = {stepTab(2)->buttonMNL}; break;
+        case ControlGroup::EasySettings: widgets = {acq->comboBoxEasySettings}; break;
         case ControlGroup::ElectrodeButtons:
             for (int i = 0; i < 2; ++i)
-                for (QPushButton* b : stepTab(i)->electrodeButtons) b->setEnabled(on);
+                widgets.insert(widgets.end(), stepTab(i)->electrodeButtons.begin(), stepTab(i)->electrodeButtons.end());
             break;
-        case ControlGroup::PreferenceMenus: setPrefEnabled(on); break;
-        case ControlGroup::StepTabs: break;  // handled by the tab operations
+        case ControlGroup::StepTabs:
+        case ControlGroup::PreferenceMenus: break;  // the tab operations and the menu items
     }
+    return widgets;
+}
+
+void Korin16Form::setGroupEnabled(ControlGroup group, bool on) {
+    const std::string_view reason = whyDisabled(group, gatedState_, gatedContext_);
+    for (QWidget* w : groupWidgets(group)) {
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        switch (group) {
+            case ControlGroup::RecordButtons: setButtonEnableRecordButton(button, on); break;
+            case ControlGroup::PlayButtons:
+            case ControlGroup::StopButtons:
+            case ControlGroup::PauseButtons:
+            case ControlGroup::BackNextButtons:
+            case ControlGroup::SwitchButtons:
+            case ControlGroup::ModeButton: setButtonEnablePlayButton(button, on); break;
+            case ControlGroup::ManualStimButton: setButtonEnable(button, on); break;
+            default: w->setEnabled(on); break;
+        }
+        showWhy(w, on, reason);
+    }
+    if (group == ControlGroup::PreferenceMenus) setPrefEnabled(on);
 }
 
 // --- Buttons in the colour scheme ----------------------------------------------

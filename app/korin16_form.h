@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "acquisition/channel_levels.h"
 #include "acquisition/run_flags.h"
@@ -268,11 +269,16 @@ private:
     void colourOrdinaryAndToolbarButtons();
     void applyGroup(korin::ControlGroup group, korin::RunState state, korin::GatingContext context);
     void setGroupEnabled(korin::ControlGroup group, bool on);
+    // The widgets of a group (none for the step tabs and the preference menus).
+    std::vector<QWidget*> groupWidgets(korin::ControlGroup group) const;
     void setStepTabEnabled(StepTab* tab, bool on, bool includeCheckBox);
     void wholeNumberFieldChanged(QComboBox* field);
     void inputFieldPressed(QObject* field);
 
     std::shared_ptr<AlertSink> alertSink_;
+    // The state the controls were last gated for: it names why a group is greyed.
+    korin::RunState gatedState_ = korin::RunState::Stop;
+    korin::GatingContext gatedContext_;
     bool loaded_ = false;
     bool savedSettingsApplied_ = false;
 };

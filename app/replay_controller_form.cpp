@@ -12,6 +12,9 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <filesystem>
+#include <system_error>
+
 #include "acquisition/acquisition_ni.h"
 #include "app/acquisition_panel.h"
 #include "app/korin16_form.h"
@@ -34,14 +37,20 @@ QString buttonStyle(Rgb c) {
         .arg(c.b);
 }
 
-std::string showOpenDialog(QWidget* parent) {
+// Starts in `folder` (the dialog's own choice when empty) with no name filled in.
+std::string showOpenDialog(QWidget* parent, const std::string& folder) {
     QFileDialog dialog(parent);
     dialog.setObjectName(kOpenDialogName);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(kOpenDialogFilter);
-    dialog.selectFile(kOpenDialogName);
+    if (!folder.empty()) dialog.setDirectory(QString::fromStdString(folder));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front().toStdString();
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code ignored;
+    return !path.empty() && std::filesystem::is_directory(path, ignored);
 }
 
 }  // namespace
@@ -143,7 +152,7 @@ ReplayControllerForm::ReplayControllerForm(Korin16Form& form) : window(form), fo
     };
     window.stopPump = [] { glfwTerminate(); };
     control = std::make_unique<ReplayControl>(window, form.levels, &form.runFlags, &form.reader);
-    chooseRecordingFile = [this] { return showOpenDialog(&form_); };
+    chooseRecordingFile = [this](const std::string& folder) { return showOpenDialog(&form_, folder); };
     chooseFolder = [this](const std::string& start) {
         return QFileDialog::getExistingDirectory(&form_, QString(), QString::fromStdString(start)).toStdString();
     };
@@ -187,7 +196,19 @@ void ReplayControllerForm::connectButtons() {
     }
 }
 
-void ReplayControllerForm::buttonFileOpen_Click() { control->buttonFileOpen_Click(chooseRecordingFile()); }
+void ReplayControllerForm::buttonFileOpen_Click() {
+    const std::string path = chooseRecordingFile(openDialogFolder());
+    control->buttonFileOpen_Click(path);
+    if (control->readerActive) lastOpened_ = path;
+}
+
+std::string ReplayControllerForm::openDialogFolder() const {
+    // Recordings are found where the last one was, or where runs record them.
+    const std::string last = std::filesystem::path(lastOpened_).parent_path().string();
+    if (isFolder(last)) return last;
+    const std::string output = form_.panelAcquisitionNew->textBoxExportDire->text().toStdString();
+    return isFolder(output) ? output : std::string();
+}
 
 void ReplayControllerForm::chooseFolderInto(QLineEdit* field) {
     const std::string chosen = chooseFolder(field->text().toStdString());

@@ -57,16 +57,19 @@ public:
     explicit ReplayControllerForm(Korin16Form& form);
     ~ReplayControllerForm() override;
 
-    // Shows openFileDialog1 and opens the file chosen.
+    // Shows openFileDialog1 in openDialogFolder() and opens the file chosen.
     void buttonFileOpen_Click();
+    // The folder of the last recording opened, else the record panel's output
+    // folder; empty when neither is a folder.
+    std::string openDialogFolder() const;
     // Folder choosers of the record panel's output and the replay panel's export.
     void buttonExport_Click();
     void buttonExportReplay_Click();
 
-    // The choosers, replaceable so tests need no dialog: the file to open
-    // (empty when none was chosen) and a folder from a starting one (empty
-    // when the user cancelled).
-    std::function<std::string()> chooseRecordingFile;
+    // The choosers, replaceable so tests need no dialog: the file to open from
+    // a starting folder (empty when none was chosen) and a folder from a
+    // starting one (empty when the user cancelled).
+    std::function<std::string(const std::string& start)> chooseRecordingFile;
     std::function<std::string(const std::string& start)> chooseFolder;
 
     FormReplayWindow window;
@@ -80,4 +83,5 @@ private:
     void chooseFolderInto(QLineEdit* field);
 
     Korin16Form& form_;
+    std::string lastOpened_;
 };

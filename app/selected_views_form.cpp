@@ -61,7 +61,7 @@ SelectedViewsForm::SelectedViewsForm(Korin16Form& form, PointerInformation* poin
     rawView_ = installPlotPanel(form.panelRawDataUpDodai->panelRawDataUp);
     freqView_ = installPlotPanel(form.panelFreqDodai->panelFreq);
     rawView_->setRebuild([this] { redrawRaw(); });
-    freqView_->setRebuild([this] { redrawAnalysis(); });
+    freqView_->setRebuild([this] { DrawFreqSelectCh(); });
 
     form.hooks.DrawSelectCh = [this] { DrawSelectCh(); };
     form.hooks.DrawFreqSelectCh = [this] { DrawFreqSelectCh(); };
@@ -97,15 +97,20 @@ SelectedViewsForm::SelectedViewsForm(Korin16Form& form, PointerInformation* poin
 
 // --- Sources -------------------------------------------------------------------
 
+// Replay mode shows the reader's data or nothing: never the live rings of a
+// run made before, which the readout and Copy Data could not see.
 bool SelectedViewsForm::replayShown() const { return form_.ReplayMode && form_.reader && form_.reader->DrawTyuu; }
 
 bool SelectedViewsForm::liveShown() const {
-    return !replayShown() && form_.acquisition && form_.acquisition->DrawTyuu != 0;
+    return !form_.ReplayMode && form_.acquisition && form_.acquisition->DrawTyuu != 0;
 }
 
 SelectedSnapshot SelectedViewsForm::snapshot() const {
-    if (form_.ReplayMode && form_.reader) return replaySelected(*form_.reader, form_.reader->selectch);
-    return liveSelected(*form_.acquisition, form_.selectCh);
+    if (replayShown()) return replaySelected(*form_.reader, form_.reader->selectch);
+    if (liveShown()) return liveSelected(*form_.acquisition, form_.selectCh);
+    SelectedSnapshot nothing;
+    nothing.replay = form_.ReplayMode != 0;
+    return nothing;
 }
 
 PlotRange SelectedViewsForm::rawRange() const {
@@ -127,8 +132,10 @@ void SelectedViewsForm::DrawSelectCh() {
         const FileReader& r = *form_.reader;
         const bool resized = rawView_->width() != rawDrawnWidth_ || rawView_->height() != rawDrawnHeight_;
         if (r.NowSeleIndex <= r.NowBlock || form_.sizechange || resized) DrawSelectChLoad();
-    } else if (form_.acquisition->DrawTyuu) {
+    } else if (liveShown()) {
         DrawSelectChRec();
+    } else {
+        DrawSelectChWaku();
     }
 }
 
@@ -181,10 +188,10 @@ void SelectedViewsForm::redrawRaw() {
 
 void SelectedViewsForm::DrawFreqSelectCh() {
     try {
-        if (replayShown()) {
-            drawAnalysis(replaySelected(*form_.reader, form_.reader->selectch));
-        } else if (form_.acquisition->DrawTyuu) {
-            drawAnalysis(liveSelected(*form_.acquisition, form_.selectCh));
+        if (dataShown()) {
+            drawAnalysis(snapshot());
+        } else {
+            DrawSelectFreqChWaku();
         }
     } catch (const std::exception& e) {
         // The previous image stays.
@@ -253,17 +260,10 @@ void SelectedViewsForm::DrawSelectFreqChWaku() {
     clearCanvas(f->pictureBoxFreq);
 }
 
-void SelectedViewsForm::redrawAnalysis() {
-    if (dataShown()) {
-        DrawFreqSelectCh();
-    } else {
-        DrawSelectFreqChWaku();
-    }
-}
 
 void SelectedViewsForm::redrawBoth() {
     redrawRaw();
-    redrawAnalysis();
+    DrawFreqSelectCh();
 }
 
 // --- Label canvas ----------------------------------------------------------------
@@ -385,7 +385,7 @@ void SelectedViewsForm::epYUnitItem(const QString& unit) {
     }
     form_.EpYUnit = unit == "mV" ? QStringLiteral("mV") : kMicro;
     form_.EpYScale = scale;
-    redrawAnalysis();
+    DrawFreqSelectCh();
 }
 
 void SelectedViewsForm::epXUnitItem(const QString& unit) {
@@ -397,12 +397,12 @@ void SelectedViewsForm::epXUnitItem(const QString& unit) {
     }
     form_.EpXUnit = unit == "min" ? QStringLiteral("min") : QStringLiteral("sec");
     form_.EpXScale = scale;
-    redrawAnalysis();
+    DrawFreqSelectCh();
 }
 
 void SelectedViewsForm::stepFilterItem(int hyouziStep) {
     form_.hyouziStep = hyouziStep;
-    if (!form_.Tatiagari) redrawAnalysis();
+    if (!form_.Tatiagari) DrawFreqSelectCh();
 }
 
 void SelectedViewsForm::setRawUpAuto(bool on) {
@@ -414,5 +414,5 @@ void SelectedViewsForm::setRawUpAuto(bool on) {
 void SelectedViewsForm::setFreqAuto(bool on) {
     form_.Freqauto = on;
     korin::ui::checkItem(form_.panelFreqDodai->autoscaleItems, on ? "On" : "Off");
-    redrawAnalysis();
+    DrawFreqSelectCh();
 }

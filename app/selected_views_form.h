@@ -28,9 +28,12 @@ public:
     SelectedViewsForm(Korin16Form& form, PointerInformation* pointerinfo);
 
     // --- Views ---
+    // The raw plot: the reader's history when a new block came (or the size
+    // changed) in replay mode, the live ring outside it, else its empty frame.
     void DrawSelectCh();
     void DrawSelectChRec();
     void DrawSelectChLoad();
+    // The analysis plot from the shown source, or its empty frame when none has data.
     void DrawFreqSelectCh();
     void DrawSelectChWaku();
     void DrawSelectFreqChWaku();
@@ -92,7 +95,6 @@ private:
     void drawRaw(const SelectedSnapshot& data);
     void drawAnalysis(const SelectedSnapshot& data);
     void redrawRaw();
-    void redrawAnalysis();
     PlotRange rawRange() const;
     PlotRange freqRange() const;
     void paintCanvas(QLabel* canvas, QWidget* frame, PlotKind kind, const PlotRange& range, LabelUnits units);

@@ -34,8 +34,8 @@ BoxRect rectOf(const QWidget* w) { return {w->x(), w->y(), w->width(), w->height
 // --- Pointer readout ---------------------------------------------------------------
 
 void SelectedViewsForm::panelFreq_MouseMove(int x, int y) {
+    if (!dataShown()) return;
     const bool replay = form_.ReplayMode != 0;
-    if (!(replay ? form_.reader && form_.reader->DrawTyuu : form_.acquisition->DrawTyuu != 0)) return;
 
     QWidget* container = form_.panelFreqDodai;
     const QPoint origin = container->mapToGlobal(QPoint(0, 0));
@@ -108,8 +108,8 @@ void SelectedViewsForm::panelFreq_MouseMove(int x, int y) {
 // --- Drags in the raw plot -----------------------------------------------------------
 
 void SelectedViewsForm::panelRawDataUp_MouseMove(int x, int y) {
+    if (!dataShown() || !DragOK) return;
     const bool replay = form_.ReplayMode != 0;
-    if (!(replay ? form_.reader && form_.reader->DrawTyuu : form_.acquisition->DrawTyuu != 0) || !DragOK) return;
     const PlotRange range = rawRange();
     if (static_cast<AnalysisMode>(form_.Mode) == AnalysisMode::EP) {
         const RawTraceX t = rawTraceX(range);
@@ -151,7 +151,7 @@ void SelectedViewsForm::panelFreq_DoubleClick() {
         form_.panelFreqDodai->textBoxFreqXMin->setText(QStringLiteral("0"));
         form_.panelFreqDodai->textBoxFreqXMax->setText(QString::fromStdString(korin::defaultNumberText(r.xMax)));
     }
-    redrawAnalysis();
+    DrawFreqSelectCh();
 }
 
 void SelectedViewsForm::openLimitBox(QWidget* frame, PlotPanel* panel, int x, int y, bool upper) {

@@ -29,10 +29,14 @@ const char* xTitle(PlotKind kind, LabelUnits u) {
     return u.xMinutes ? "min" : "seconds";
 }
 
+// The raw plot's X labels are in the default number form, whose shortest
+// round trip would print the noise of the tick sum (0.06000000000000001).
+constexpr int kTickSignificantDigits = 15;
+
 int yDecimals(PlotKind kind) { return kind == PlotKind::EP ? 3 : 2; }
 
 std::string xLabel(PlotKind kind, double v) {
-    if (kind == PlotKind::Raw) return korin::defaultNumberText(v);
+    if (kind == PlotKind::Raw) return korin::defaultNumberText(v, kTickSignificantDigits);
     return fixedText(v, 3);
 }
 

@@ -146,6 +146,12 @@ bool ReadOnlyFile::readAt(std::uint64_t offset, void* out, std::size_t size) con
     return true;
 }
 
+bool ReadOnlyFile::isSameFile(const std::string& path) const {
+    struct stat open {}, named {};
+    if (fd_ < 0 || ::fstat(fd_, &open) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 bool readLayout(const ReadOnlyFile& file, FileLayout& layout, std::string& error) {
     layout.fileLength = file.length();
     if (layout.fileLength < kMinFileBytes) {

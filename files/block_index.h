@@ -70,6 +70,8 @@ public:
     std::uint64_t length() const { return length_; }
     // Reads exactly `size` bytes at `offset`; false if the file ends first or fails.
     bool readAt(std::uint64_t offset, void* out, std::size_t size) const;
+    // Whether `path` names this open file under any name (same device and inode).
+    bool isSameFile(const std::string& path) const;
 
 private:
     int fd_ = -1;

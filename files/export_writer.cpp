@@ -9,8 +9,10 @@
 #include <cstring>
 #include <algorithm>
 #include <bit>
+#include <filesystem>
 
 #include "files/fd_write.h"
+#include "files/file_naming.h"
 #include "files/text_encoding.h"
 
 using korin::toShiftJis;
@@ -119,9 +121,26 @@ void ExportWriter::fail(const char* what) {
     failed_ = true;
 }
 
+bool ExportWriter::refuseRecording(const std::string& output, const FileReader& reader) {
+    std::error_code ec;
+    // Through links too: the name written to may not be the name of the file it reaches.
+    const std::filesystem::path target = std::filesystem::canonical(output, ec);
+    if (ec) return false;  // nothing there yet
+    if (reader.isReading(output)) {
+        error_ = output + " is the recording being exported";
+    } else if (target.extension() == kRecordingExtension) {
+        error_ = output + " is the recording " + target.string();
+    } else {
+        return false;
+    }
+    refused_ = true;
+    return true;
+}
+
 bool ExportWriter::open(const std::string& path, ExportFormat format, const FileReader& reader) {
     close();
     failed_ = false;
+    refused_ = false;
     error_.clear();
     format_ = format;
     used_ = 0;
@@ -130,8 +149,13 @@ bool ExportWriter::open(const std::string& path, ExportFormat format, const File
     for (int c = 0; c < FileReader::kChannels; ++c)
         if (reader.ACSelectary[c] == 1 && reader.ACary[c] == 1) channels_[channelCount_++] = c;
 
+    const std::string hdrPath = path + kHeaderExtension;
+    const std::string dataPath = format == ExportFormat::Short ? path + kBinaryExtension : path;
+    if (refuseRecording(dataPath, reader)) return false;
+    if (format == ExportFormat::Short && refuseRecording(hdrPath, reader)) return false;
+
     if (format == ExportFormat::Short) {
-        path_ = path + ".hdr";
+        path_ = hdrPath;
         const int hdr = createFile(path_);
         if (hdr < 0) {
             fail("cannot create");
@@ -142,14 +166,17 @@ bool ExportWriter::open(const std::string& path, ExportFormat format, const File
         const bool ok = writeAll(hdr, text.data(), text.size(), ignored);
         if (!ok) fail("cannot write");
         if (::close(hdr) != 0 && ok) fail("cannot write");
-        if (failed_) return false;
-        path_ = path + ".bin";
-    } else {
-        path_ = path;
+        if (failed_) {
+            ::unlink(hdrPath.c_str());
+            return false;
+        }
     }
+    path_ = dataPath;
     fd_ = createFile(path_);
     if (fd_ < 0) {
         fail("cannot create");
+        // A header without its samples would describe an export that is not there.
+        if (format == ExportFormat::Short) ::unlink(hdrPath.c_str());
         return false;
     }
     if (format == ExportFormat::Csv) {

@@ -20,6 +20,9 @@ class ExportWriter : public ReplayExporter {
 public:
     static constexpr const char* kShortFormatText = "Short (16 bit)";
     static constexpr const char* kCsvFormatText = "CSV";
+    static constexpr const char* kBinaryExtension = ".bin";
+    static constexpr const char* kHeaderExtension = ".hdr";
+    static constexpr const char* kCsvExtension = ".csv";
     static constexpr int kCsvDecimals = 10;
     static constexpr int kFactorDecimals = 20;
 
@@ -29,8 +32,11 @@ public:
     ExportWriter& operator=(const ExportWriter&) = delete;
 
     // Short: creates path + ".bin" and writes path + ".hdr" whole; Csv: creates
-    // `path` as given and writes the header line. Both overwrite. False (with
-    // errorText(), nothing left open) when a file cannot be created or written.
+    // `path` as given and writes the header line. Both overwrite, except an
+    // output that is the reader's recording or any other ".pldat": that is
+    // refused (refused()) before any file is opened for writing. False (with
+    // errorText(), nothing left open, no .hdr without its .bin) when refused or
+    // when a file cannot be created or written.
     bool open(const std::string& path, ExportFormat format, const FileReader& reader);
     // Appends `scans` scans of aryData. After a write error these do nothing.
     void WriteBinary(const FileReader& reader, int scans) override;
@@ -41,6 +47,7 @@ public:
     bool isOpen() const { return fd_ >= 0; }
     // A write failed: the file was cut back to its last whole block.
     bool failed() const { return failed_; }
+    bool refused() const { return refused_; }
     const std::string& errorText() const { return error_; }
     // Channels written, 0-based in ascending order.
     int channelCount() const { return channelCount_; }
@@ -58,6 +65,8 @@ private:
     void endBlock();
     bool flush();
     void fail(const char* what);
+    // Refuses `output` when it names the reader's recording or any existing ".pldat".
+    bool refuseRecording(const std::string& output, const FileReader& reader);
 
     int fd_ = -1;
     ExportFormat format_ = ExportFormat::Short;
@@ -65,6 +74,7 @@ private:
     int channels_[FileReader::kChannels] = {};
     int channelCount_ = 0;
     bool failed_ = false;
+    bool refused_ = false;
     std::string error_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;

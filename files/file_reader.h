@@ -96,6 +96,8 @@ public:
     const pldat::BlockIndex& blockIndex() const { return *index_; }
     // The header of block n (0-based over the file); false if unreadable.
     bool blockHeaderAt(std::int32_t n, pldat::BlockHeaderFields& header) const;
+    // Whether `path` names the open recording itself, under whatever name.
+    bool isReading(const std::string& path) const { return file_.isSameFile(path); }
 
     // --- File and layout (set by read) ---
     std::int32_t TraceMax = 0;
@@ -154,6 +156,8 @@ public:
     // Closes the export files; false if a write failed since fileopen.
     bool fileclose();
     bool exportFailed() const;
+    // The last fileopen refused an output that is a recording; nothing was written.
+    bool exportRefused() const;
     std::string exportErrorText() const;
     std::shared_ptr<ExportWriter> exportWriter;  // made by the first fileopen
 

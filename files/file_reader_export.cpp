@@ -20,4 +20,6 @@ bool FileReader::fileclose() { return exportWriter ? exportWriter->close() : tru
 
 bool FileReader::exportFailed() const { return exportWriter && exportWriter->failed(); }
 
+bool FileReader::exportRefused() const { return exportWriter && exportWriter->refused(); }
+
 std::string FileReader::exportErrorText() const { return exportWriter ? exportWriter->errorText() : std::string(); }

@@ -157,12 +157,8 @@ void FileReader::analyse(const pldat::BlockHeaderFields& header) {
         }
     }
 
-    // Stamps count 32-bit samples from the run start; a block whose header
-    // puts it outside that range (a damaged file) is not time-stamped.
-    if (blockStart >= 0 && blockStart / korin::kStampTickMs <= static_cast<double>(INT32_MAX)) {
-        korin::TimeStamps stamps{TimeStampData, spikeCount, kMaxTimeStamps};
-        korin::appendTimeStamps(stamps, detectspike, blockStart, notices_);
-    }
+    korin::TimeStamps stamps{TimeStampData, spikeCount, kMaxTimeStamps};
+    korin::appendTimeStamps(stamps, detectspike, blockStart, notices_);
     for (int c = 0; c < kChannels; ++c) stampsUsed_[c] = std::max(stampsUsed_[c], spikeCount[c]);
 }
 

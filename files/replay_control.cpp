@@ -8,6 +8,7 @@
 #include "acquisition/alert_messages.h"
 #include "acquisition/number_text.h"
 #include "acquisition/run_control.h"
+#include "acquisition/status_messages.h"
 #include "acquisition/timer.h"
 #include "files/export_writer.h"
 #include "files/file_reader.h"
@@ -128,16 +129,27 @@ bool ReplayControl::rangeIntoReader() {
 
 bool ReplayControl::inTraceTime(std::int32_t n) const {
     const auto r = range();
-    if (!r) return false;
+    return r && inRange(*r, n);
+}
+
+bool ReplayControl::inRange(const Range& r, std::int32_t n) const {
     const std::int64_t B = ceilBlocks(reader()->DurationMax);
     if (B <= 0) return false;
-    const std::int64_t F = static_cast<std::int64_t>(std::floor(r->msFrom / kBlockMs));
-    const std::int64_t E = ceilBlocks(r->msTo);
+    const std::int64_t F = static_cast<std::int64_t>(std::floor(r.msFrom / kBlockMs));
+    const std::int64_t E = ceilBlocks(r.msTo);
     // Trace t (1-based) holds n when (t-1)B + F <= n < (t-1)B + E; the traces
     // that do form one run of t, met against the range's traces.
     const std::int64_t first = floorDiv(static_cast<std::int64_t>(n) - E, B) + 2;
     const std::int64_t last = floorDiv(static_cast<std::int64_t>(n) - F, B) + 1;
-    return std::max<std::int64_t>(first, r->traceFrom) <= std::min<std::int64_t>(last, r->traceTo);
+    return std::max<std::int64_t>(first, r.traceFrom) <= std::min<std::int64_t>(last, r.traceTo);
+}
+
+std::optional<std::int32_t> ReplayControl::lastInRangeAtOrBefore(std::int32_t n) const {
+    const auto r = range();
+    if (!r) return std::nullopt;
+    for (std::int32_t m = n; m >= 0; --m)
+        if (inRange(*r, m)) return m;
+    return std::nullopt;
 }
 
 std::optional<std::int32_t> ReplayControl::blocksInRange() const {
@@ -165,13 +177,29 @@ std::string ReplayControl::rangeProblem() const {
     return {};
 }
 
-void ReplayControl::setSampleWindow() {
+std::int32_t ReplayControl::tracesHeld() const {
+    const FileReader& fr = *reader();
+    const std::int64_t B = ceilBlocks(fr.DurationMax);
+    if (B <= 0) return fr.TraceMax;
+    // Blocks are placed by number, trace after trace, as the range rule places them.
+    const std::int64_t held = (static_cast<std::int64_t>(fr.AllBlock) + B - 1) / B;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(held, fr.TraceMax));
+}
+
+std::string ReplayControl::missingTracesText() const {
+    const std::int32_t held = tracesHeld();
+    const std::int32_t stated = reader()->TraceMax;
+    if (held >= stated) return {};
+    return "The file holds traces 1-" + std::to_string(held) + " (its header says " + std::to_string(stated) + ").";
+}
+
+void ReplayControl::setSampleWindow(double blockOffsetMs) {
     FileReader& fr = *reader();
     const auto r = range();
     if (!r) return;
-    const double d = r->msFrom - fr.blockOffsetTime;
+    const double d = r->msFrom - blockOffsetMs;
     fr.KaisiPoint = (d > 0 && d < kBlockMs) ? static_cast<std::int32_t>(std::trunc(d * kSamplesPerMs)) : 0;
-    const double e = r->msTo - fr.blockOffsetTime;
+    const double e = r->msTo - blockOffsetMs;
     fr.OwariPoint = (e > 0 && e < kBlockMs) ? static_cast<std::int32_t>(std::trunc(e * kSamplesPerMs))
                                             : FileReader::kBlockScans;
 }
@@ -236,6 +264,7 @@ int ReplayControl::thresholdKeisannLoad() {
 
 void ReplayControl::toolStripButtonPlay_Click() {
     guarded([&] {
+        if (!readerActive) window_.showStatus(korin::status::kNoRecordingOpen);
         if (!readerActive || inLoop_) return;
         rectf = 0;
         reader()->rectf = false;
@@ -245,6 +274,7 @@ void ReplayControl::toolStripButtonPlay_Click() {
 
 void ReplayControl::toolStripButtonRec_Click() {
     guarded([&] {
+        if (!readerActive) window_.showStatus(korin::status::kNoRecordingOpen);
         if (!readerActive || inLoop_) return;
         FileReader& fr = *reader();
         rectf = 1;
@@ -273,8 +303,12 @@ void ReplayControl::toolStripButtonRec_Click() {
 void ReplayControl::toolStripButtonStop_Click() {
     guarded([&] {
         if (readerActive) {
-            reader()->NowBlock = 0;
-            reader()->NowSeleIndex = 0;
+            FileReader& fr = *reader();
+            fr.NowBlock = 0;
+            fr.NowSeleIndex = 0;
+            // Forgetting the step back makes the next Next start the range afresh
+            // instead of continuing after a window that Stop has given up.
+            fr.BackTyuu = false;
         }
         StopTyuuDisable();
     });
@@ -345,27 +379,28 @@ void ReplayControl::toolStripButtonBack_Click() {
             return;
         }
         rangeIntoReader();
+        const std::int32_t shown = fr.NowBlock;
         if (fr.backBlock() == 0) {
             stepEnd();
             return;
         }
+        // Blocks outside the range are passed over by number, never read: a
+        // trace's first block among them would clear the view and its header
+        // would relabel it.
+        const std::optional<std::int32_t> target = lastInRangeAtOrBefore(fr.NowBlock);
+        pldat::BlockHeaderFields header;
+        if (!target || !fr.blockHeaderAt(*target, header)) {
+            fr.NowBlock = shown;
+            stepEnd();
+            return;
+        }
         PlayTyuu = 1;
-        if (!fr.isLastBlockReplay()) {
-            while (PlayTyuu) {
-                if (fr.NowBlock < 0) {
-                    fr.NowBlock = 0;
-                    break;
-                }
-                if (!fr.readHeader()) break;
-                if (inTraceTime(fr.NowBlock)) {
-                    setSampleWindow();
-                    fr.backSkip();
-                    break;
-                }
-                --fr.NowBlock;
-                window_.pollEvents();
-                if (fr.isLastBlockReplay()) break;
-            }
+        fr.NowBlock = *target;
+        setSampleWindow(header.blockOffsetMs);
+        if (!fr.backSkip()) {
+            fr.NowBlock = shown;
+            stepEnd();
+            return;
         }
         progressMessage();
         window_.DrawChartLoad();
@@ -377,8 +412,24 @@ void ReplayControl::toolStripButtonBack_Click() {
 
 std::string ReplayControl::exportPath() const {
     std::string path = window_.text(ReplayText::ExportFolder) + "/" + window_.text(ReplayText::ExportFileName);
-    if (!reader()->shortExportOn) path += ".csv";
+    if (!reader()->shortExportOn) path += ExportWriter::kCsvExtension;
     return path;
+}
+
+std::string ReplayControl::exportDataPath() const {
+    return reader()->shortExportOn ? exportPath() + ".bin" : exportPath();
+}
+
+void ReplayControl::showReplayEnd(bool exported, std::int64_t blocks, bool wholeRange) {
+    namespace status = korin::status;
+    if (exported) {
+        const std::string path = exportDataPath();
+        window_.showStatus(wholeRange ? status::exportWritten(path, blocks) : status::exportStopped(path, blocks));
+    } else if (wholeRange) {
+        window_.showStatus(status::kReplayFinished);
+    } else {
+        window_.showStatus(PauseTyuu ? status::kReplayPaused : "");
+    }
 }
 
 void ReplayControl::readData() {
@@ -400,7 +451,7 @@ void ReplayControl::readData() {
             return;
         }
         if (inTraceTime(fr.NowBlock)) {
-            setSampleWindow();
+            setSampleWindow(fr.blockOffsetTime);
             blockRead_ = fr.readData();
             readFailed_ = !blockRead_;
             return;
@@ -421,7 +472,7 @@ void ReplayControl::LoadData() {
         rectf = 0;
         fr.rectf = false;
         StopTyuuDisable();
-        window_.ShowAlertForm(alerts::kExportFileNotCreated);
+        window_.ShowAlertForm(fr.exportRefused() ? alerts::kExportWouldOverwrite : alerts::kExportFileNotCreated);
         return;
     }
     if (!window_.initEventPump()) {
@@ -432,6 +483,8 @@ void ReplayControl::LoadData() {
     inLoop_ = true;
     readFailed_ = rangeFailed_ = false;
     bool writeFailed = false;
+    std::int64_t blocksExported = 0;
+    window_.showStatus(exportOn ? korin::status::exporting(exportDataPath()) : korin::status::kReplaying);
     try {
         if (!PauseTyuu) {
             fr.syokika();
@@ -449,6 +502,7 @@ void ReplayControl::LoadData() {
                     writeFailed = true;
                     break;
                 }
+                if (exportOn) ++blocksExported;
                 if (onBlock) onBlock();
                 progressMessage();
                 window_.DrawChartLoad();
@@ -471,6 +525,7 @@ void ReplayControl::LoadData() {
     inLoop_ = false;
     if (exportOn && !fr.fileclose()) writeFailed = true;
     window_.terminateEventPump();
+    showReplayEnd(exportOn, blocksExported, !writeFailed && !rangeFailed_ && !readFailed_ && fr.isLastBlockReplay());
     if (writeFailed) {
         console(fr.exportErrorText().c_str());
         StopTyuuDisable();

@@ -84,6 +84,12 @@ public:
     std::optional<std::int32_t> blocksInRange() const;
     // Why the range texts do not fit the open file; empty when they do.
     std::string rangeProblem() const;
+    // Traces 1 to tracesHeld() have blocks in the file: fewer than its header
+    // says when the recording was cut or stopped early.
+    std::int32_t tracesHeld() const;
+    // "The file holds traces 1-2 (its header says 3).", or empty when the file
+    // holds every trace its header counts.
+    std::string missingTracesText() const;
     // True while LoadData runs.
     bool replaying() const { return inLoop_; }
 
@@ -116,11 +122,20 @@ private:
         std::int32_t traceFrom, traceTo, msFrom, msTo;
     };
     std::optional<Range> range() const;
+    bool inRange(const Range& r, std::int32_t n) const;
+    // The block of the range nearest before or at block n, if there is one.
+    std::optional<std::int32_t> lastInRangeAtOrBefore(std::int32_t n) const;
     // Range texts into the reader and its lastblock; false (alerted) when not numbers.
     bool rangeIntoReader();
-    void setSampleWindow();
+    // KaisiPoint and OwariPoint of a block starting `blockOffsetMs` into its trace.
+    void setSampleWindow(double blockOffsetMs);
     bool exporting() const { return rectf != 0; }
     std::string exportPath() const;
+    // The export's data file: the .bin of "Short (16 bit)", the .csv.
+    std::string exportDataPath() const;
+    // The status line at the end of a replay or export of `blocks` blocks;
+    // `wholeRange` when it reached the range's end.
+    void showReplayEnd(bool exported, std::int64_t blocks, bool wholeRange);
     void startDelay(int ms);
     void cancelDelay();
     void stepEnd();

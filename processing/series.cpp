@@ -55,7 +55,15 @@ std::int64_t blockStartTicks(double blockStartMs) {
 }
 
 void appendTimeStamps(TimeStamps& series, const DetectSpike& detector, double blockStartMs, FullNotices& notices) {
-    const std::int64_t base = blockStartTicks(blockStartMs);
+    // Past the last 32-bit tick (about 29.8 h into a run) nothing more is
+    // stamped in this run, so every series stays in time order.
+    if (notices.stampRange) return;
+    constexpr auto kLastTick = static_cast<double>(std::numeric_limits<std::int32_t>::max());
+    const double startTicks = roundHalfEven(blockStartMs / kStampTickMs);
+    // A block before the run start exists only in a damaged file: it has no stamps.
+    if (!(startTicks >= 0)) return;
+    const bool blockPastLimit = startTicks > kLastTick;
+    const std::int64_t base = blockPastLimit ? 0 : static_cast<std::int64_t>(startTicks);
     for (int c = 0; c < kSeriesChannels; ++c) {
         std::int32_t* stamps = series.stamps[c];
         std::int32_t& count = series.counts[c];
@@ -65,7 +73,7 @@ void appendTimeStamps(TimeStamps& series, const DetectSpike& detector, double bl
                 break;
             }
             const std::int64_t stamp = base + detector.TimeStampData[c][j];
-            if (stamp > std::numeric_limits<std::int32_t>::max() || stamp < 0) {
+            if (blockPastLimit || stamp > std::numeric_limits<std::int32_t>::max()) {
                 sayFullOnce(notices.stampRange,
                             "Spike time stamps have reached their largest value: later spikes are not time-stamped.");
                 break;

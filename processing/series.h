@@ -44,7 +44,7 @@ struct FullNotices {
     bool bins = false;
     bool epEntries = false;
     bool timeStamps = false;
-    bool stampRange = false;
+    bool stampRange = false;  // also ends the stamping of the run
 };
 
 // ---- Spike-rate bins ----
@@ -79,7 +79,8 @@ struct TimeStamps {
 std::int64_t blockStartTicks(double blockStartMs);
 
 // Appends the detector's stamps of one block as absolute sample indices.
-// Stamps that do not fit (channel full, or beyond the 32-bit range) are dropped.
+// Stamps that do not fit a full channel are dropped; once a stamp passes the
+// 32-bit range no channel is stamped again until the notices are reset.
 void appendTimeStamps(TimeStamps& series, const DetectSpike& detector, double blockStartMs, FullNotices& notices);
 
 // Interval k >= 1 of a channel's stamps and the time it is plotted at, in ms,

@@ -5,7 +5,8 @@
 Opening (memory map and the walk over every block header) with the file's
 pages dropped from the page cache first where the system allows it, then
 with them cached; and to_mv() of the first SECONDS (default 60) of the first
-trace against plain NumPy on the same counts held contiguously in memory.
+trace against plain NumPy on the same counts held contiguously in memory;
+and reading the stimulation log beside the file when there is one.
 """
 
 import os
@@ -15,7 +16,7 @@ import time
 
 import numpy as np
 
-from korin16 import pldat
+from korin16 import pldat, stimulation_log
 
 
 def drop_cached_pages(path):
@@ -58,6 +59,11 @@ def main(path, seconds=60.0):
     print(f"to_mv of {scans / pldat.SAMPLE_RATE:g} s x {len(rec.channels)} channels: {ours * 1000:.0f} ms "
           f"({values / ours / 1e6:.0f} M values/s); NumPy on contiguous counts: {plain * 1000:.0f} ms "
           f"({values / plain / 1e6:.0f} M values/s)")
+
+    if rec.stimulation_path is not None:
+        log, (rows, problem) = timed(lambda: stimulation_log.read(rec.stimulation_path), 5)
+        print(f"stimulation log: {log * 1000:.0f} ms (median of 5), "
+              + (problem if problem else f"{len(rows)} rows"))
 
 
 if __name__ == "__main__":

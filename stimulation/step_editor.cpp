@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 
 #include "acquisition/alert_messages.h"
@@ -15,6 +14,8 @@ namespace stim {
 namespace {
 
 constexpr const char* kUnparsableIntensity = "10";
+// Single-precision values have always been shown with seven significant digits.
+constexpr int kSingleSignificantDigits = 7;
 
 int unitNumber(const std::string& text) {
     auto v = parseFloat32(text);
@@ -42,12 +43,8 @@ std::string getIntensityValue(const std::string& text) {
 }
 
 std::string floatText(float value) {
-    // Seven significant digits, the precision single-precision values have
-    // always been shown with: 0.3f / 5 reads "0.06", not "0.060000002".
-    char text[32];
-    auto [end, ec] = std::to_chars(text, text + sizeof text, static_cast<double>(value), std::chars_format::general, 7);
-    auto shortest = korin::parseDouble(std::string_view(text, static_cast<std::size_t>(end - text)));
-    return korin::defaultNumberText(shortest.value_or(static_cast<double>(value)));
+    // 0.3f / 5 reads "0.06", not "0.060000002".
+    return korin::defaultNumberText(static_cast<double>(value), kSingleSignificantDigits);
 }
 
 std::pair<std::int32_t, std::int32_t> getprepost(const PulseParameters& program, int f, int unit) {

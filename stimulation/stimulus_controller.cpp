@@ -65,6 +65,16 @@ std::string StimulusController::runCurrentProblem(bool step1Enabled, bool step2E
     return excess ? stim::traceCurrentMessage(*excess) : std::string();
 }
 
+std::string StimulusController::manualNoElectrodeQuestion() const {
+    const PulseParameters& p = program(kManual);
+    auto unrouted = [&](int f) { return p.pulseCount(f) != 0 && p.electrode(f) == PulseParameters::kNoElectrode; };
+    const bool s1 = unrouted(PulseParameters::kS1);
+    const bool s2 = unrouted(PulseParameters::kS2);
+    if (s1 && s2) return korin::alerts::kManualNoElectrodesQuestion;
+    if (!s1 && !s2) return {};
+    return korin::alerts::fillIn(korin::alerts::kManualNoElectrodeQuestion, "{S}", s1 ? "S1" : "S2");
+}
+
 // --- Step outputs ---
 
 void StimulusController::getStimPatternArray() {

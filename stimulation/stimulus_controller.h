@@ -64,6 +64,9 @@ public:
     // trace would go beyond the stimulator's range ("" when none would), with
     // the enabled steps taking turns. Needs the increments parsed.
     std::string runCurrentProblem(bool step1Enabled, bool step2Enabled, std::int64_t traces) const;
+    // The question "Start Stim" asks first when an output of the Manual program
+    // has pulses but no electrode (it is not played); "" when none has.
+    std::string manualNoElectrodeQuestion() const;
 
     // --- Step outputs, trace by trace ---
     // Prepares the coming trace's output (or none) for the run clock's step;

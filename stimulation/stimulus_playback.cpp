@@ -2,6 +2,7 @@
 
 #include "acquisition/alert_messages.h"
 #include "acquisition/number_text.h"
+#include "acquisition/status_messages.h"
 
 StimulusPlayback::StimulusPlayback() : traces_(std::make_unique<std::atomic<std::uint8_t>[]>(kMaxTraces)) {}
 
@@ -57,7 +58,7 @@ namespace stim {
 std::string notPlayedStatus(const StimulusPlayback& playback) {
     const std::int64_t trace = playback.lastRefusedTrace();
     if (trace < 0) return {};
-    return korin::alerts::fillIn(korin::alerts::kStimulusNotPlayedStatus, "{N}", korin::wholeNumberText(trace + 1));
+    return korin::status::stimulusNotPlayed(trace + 1);
 }
 
 std::string notPlayedSummaryLine(const StimulusPlayback& playback) {

@@ -17,6 +17,7 @@
 #include "files/file_reader.h"
 #include "files/replay_control.h"
 #include "files/replay_window.h"
+#include "processing/filter_selectors.h"
 #include "tools/cli_commands.h"
 
 namespace {
@@ -44,6 +45,37 @@ std::optional<std::pair<std::string, std::string>> splitPair(const std::string& 
     const std::string a = value.substr(0, dash), b = value.substr(dash + 1);
     if (!korin::parseInt32(a) || !korin::parseInt32(b)) return std::nullopt;
     return std::make_pair(a, b);
+}
+
+std::string filterProblem(const char* option, const std::string& value) {
+    return std::string(option) + " takes a cut-off in Hz or None, not \"" + value + "\"";
+}
+
+struct ChannelList {
+    bool on[16] = {};
+    std::string problem;  // empty when the list is sound
+};
+
+// "3,7,16": channel numbers 1-16, each once, no empty item.
+ChannelList channelList(std::string_view text) {
+    ChannelList list;
+    const std::string whole(text);
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string item(text.substr(0, comma));
+        const auto number = korin::parseInt32(item);
+        if (item.empty()) {
+            list.problem = "--channels has an empty item in \"" + whole + "\"";
+        } else if (!number || *number < 1 || *number > 16) {
+            list.problem = "--channels takes channel numbers 1-16, not \"" + item + "\"";
+        } else if (list.on[*number - 1]) {
+            list.problem = "--channels names channel " + item + " twice";
+        }
+        if (!list.problem.empty()) return list;
+        list.on[*number - 1] = true;
+        if (comma == std::string_view::npos) return list;
+        text.remove_prefix(comma + 1);
+    }
 }
 
 class ProgressBar {
@@ -76,7 +108,8 @@ private:
 int cliExport(int argc, char** argv) {
     if (argc < 1 || argv[0][0] == '-') return exportUsage();
     const std::string input = argv[0];
-    std::string format, out, traces, ms, channels, highpass = "None", lowpass = "None";
+    std::string format, out, traces, ms, highpass = korin::kFilterNoneText, lowpass = korin::kFilterNoneText;
+    std::optional<std::string> channels;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (i + 1 >= argc) return exportUsage();
@@ -95,6 +128,13 @@ int cliExport(int argc, char** argv) {
     const std::string folder = cut == std::string::npos ? "." : (cut == 0 ? "/" : out.substr(0, cut));
     const std::string name = cut == std::string::npos ? out : out.substr(cut + 1);
     if (name.empty()) return fail("--out needs a file name after the folder: " + out);
+    // The window's selectors read any other text as None without a word.
+    if (korin::isFilterComboBoxNoneHPF(highpass).none && highpass != korin::kFilterNoneText)
+        return fail(filterProblem("--highpass", highpass));
+    if (korin::isFilterComboBoxNoneLPF(lowpass).none && lowpass != korin::kFilterNoneText)
+        return fail(filterProblem("--lowpass", lowpass));
+    const auto wanted = channels ? channelList(*channels) : ChannelList{};
+    if (!wanted.problem.empty()) return fail(wanted.problem);
 
     HeadlessReplayWindow window;
     // No selected-channel views headless: the reader keeps no history for them.
@@ -106,11 +146,13 @@ int cliExport(int argc, char** argv) {
         return fail(window.alerts.empty() ? "cannot read " + input : input + ": " + window.alerts.front());
     const FileReader& reader = *replay.reader();
 
+    std::optional<std::int32_t> lastTrace;
     if (!traces.empty()) {
         const auto pair = splitPair(traces);
         if (!pair) return fail("--traces needs A-B, not \"" + traces + "\"");
         window.texts[ReplayText::TraceFrom] = pair->first;
         window.texts[ReplayText::TraceTo] = pair->second;
+        lastTrace = korin::parseInt32(pair->second);
     }
     if (!ms.empty()) {
         const auto pair = splitPair(ms);
@@ -119,23 +161,24 @@ int cliExport(int argc, char** argv) {
         window.texts[ReplayText::TimeTo] = pair->second;
     }
     if (std::string problem = replay.rangeProblem(); !problem.empty()) return fail(problem);
+    // A cut or early-stopped recording: traces asked for are refused, the
+    // default range shrinks to what is there.
+    if (const std::string missing = replay.missingTracesText(); !missing.empty()) {
+        if (lastTrace) {
+            if (*lastTrace > replay.tracesHeld()) return fail(missing);
+        } else {
+            window.texts[ReplayText::TraceTo] = std::to_string(replay.tracesHeld());
+            std::fprintf(stderr, "warning: %s\n", missing.c_str());
+        }
+    }
 
-    if (!channels.empty()) {
-        bool wanted[16] = {};
-        std::string_view rest = channels;
-        while (!rest.empty()) {
-            const std::size_t comma = rest.find(',');
-            const std::string item(rest.substr(0, comma));
-            rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-            const auto number = korin::parseInt32(item);
-            if (!number || *number < 1 || *number > 16)
-                return fail("--channels takes channel numbers 1-16, not \"" + item + "\"");
-            if (reader.ACary[*number - 1] != 1)
-                return fail("channel " + item + " is not recorded in " + input);
-            wanted[*number - 1] = true;
+    if (channels) {
+        for (int c = 0; c < 16; ++c) {
+            if (wanted.on[c] && reader.ACary[c] != 1)
+                return fail("channel " + std::to_string(c + 1) + " is not recorded in " + input);
         }
         for (int c = 0; c < 16; ++c)
-            if (window.channels.present(c) && !wanted[c]) window.channels.buttonChrep_Click(c);
+            if (window.channels.present(c) && !wanted.on[c]) window.channels.buttonChrep_Click(c);
     }
     window.texts[ReplayText::Highpass] = highpass;
     window.texts[ReplayText::Lowpass] = lowpass;
@@ -145,7 +188,12 @@ int cliExport(int argc, char** argv) {
     window.texts[ReplayText::ExportFolder] = folder;
     window.texts[ReplayText::ExportFileName] = name;
 
-    ProgressBar bar(replay.blocksInRange().value_or(0));
+    const std::int32_t blocks = replay.blocksInRange().value_or(0);
+    if (blocks == 0)
+        return fail("the file holds no block of traces " + window.texts[ReplayText::TraceFrom] + "-" +
+                    window.texts[ReplayText::TraceTo] + " within " + window.texts[ReplayText::TimeFrom] + "-" +
+                    window.texts[ReplayText::TimeTo] + " ms");
+    ProgressBar bar(blocks);
     replay.onBlock = [&] { bar.advance(); };
     const auto started = std::chrono::steady_clock::now();
     replay.toolStripButtonRec_Click();
@@ -155,7 +203,9 @@ int cliExport(int argc, char** argv) {
         return fail(window.alerts.back() + (detail.empty() ? "" : " (" + detail + ")"));
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    const std::string files = format == "short" ? out + ".bin, " + out + ".hdr" : out + ".csv";
+    const std::string files = format == "short" ? out + ExportWriter::kBinaryExtension + ", " + out +
+                                                      ExportWriter::kHeaderExtension
+                                                : out + ExportWriter::kCsvExtension;
     std::fprintf(stderr, "Exported %d blocks of %s to %s in %.2f s\n", bar.done(), input.c_str(), files.c_str(),
                  seconds);
     return 0;

@@ -44,7 +44,7 @@ void BM_ReplayFastInTheWindow(benchmark::State& state) {
     form.show();
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
     form.findChild<QToolButton*>("toolStripButtonSwitch")->click();
-    form.replayController->chooseRecordingFile = [&] { return path; };
+    form.replayController->chooseRecordingFile = [&](const std::string&) { return path; };
     form.findChild<QPushButton*>("buttonFileOpen")->click();
     form.findChild<QComboBox*>("comboBoxDelay")->setCurrentText("Fast");
 

@@ -1,5 +1,6 @@
 #include "display/gl/gl_panel.h"
 
+#include <QResizeEvent>
 #include <QSurfaceFormat>
 #include <QVBoxLayout>
 
@@ -21,8 +22,22 @@ GlPanel::GlPanel(QWidget* parent) : QOpenGLWidget(parent) {
 }
 
 void GlPanel::paintGL() {
+    if (width() <= 0 || height() <= 0) return;
     prepareFrame();
     renderFrame(frame_, submission_);
+}
+
+void GlPanel::resizeEvent(QResizeEvent* event) {
+    // Qt 6.4 remakes the framebuffer of a widget that comes back from no size
+    // to its old size, yet the window goes on compositing the old one: the
+    // panel shows black from then on. Nothing is drawn at no size anyway, so
+    // the framebuffer is kept through it and drawn into again.
+    if (event->size().isEmpty() || event->size() == framebufferSize_) {
+        update();
+        return;
+    }
+    framebufferSize_ = event->size();
+    QOpenGLWidget::resizeEvent(event);
 }
 
 void fillPlaceholderWidget(QWidget* placeholder, QWidget* view) {

@@ -1,6 +1,7 @@
 // A panel drawn with OpenGL 1.1: holds the frame built last and submits it on
 // every paint. A view fills frame() and calls showFrame(); prepareFrame() lets
-// it rebuild when the panel was resized since.
+// it rebuild when the panel was resized since. A panel laid out at no size and
+// back (the time line in replay mode) shows its frame again, not black.
 #pragma once
 
 #include <QOpenGLWidget>
@@ -25,9 +26,11 @@ protected:
     virtual void prepareFrame() {}
 
     void paintGL() override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     DrawList frame_;
+    QSize framebufferSize_;  // the size the widget's framebuffer was last made for
     Submission submission_ = Submission::VertexArrays;
 };
 

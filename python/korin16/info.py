@@ -6,7 +6,7 @@ import math
 import os
 import warnings
 
-from . import pldat
+from . import pldat, stimulation_log
 
 
 def number(v):
@@ -220,7 +220,77 @@ def text(path, rec, s):
     problems = s.problem_texts()
     lines.append("Problems: none" if not problems else "Problems:")
     lines += [f"  - {p}" for p in problems]
+    lines += _stimulation_lines(rec)
     return "\n".join(lines) + "\n"
+
+
+class StimulationSummary:
+    """What `info` tells of a sound log's rows."""
+
+    def __init__(self, rows):
+        self.pulses = len(rows)
+        self.traces = sorted(set(rows["trace"].tolist()))
+        self.electrodes = {}  # output -> ascending distinct electrodes
+        self.intensity = {}  # output -> (min, max) in uA, None without rows
+        for output in stimulation_log.OUTPUTS:
+            mine = rows[rows["output"] == output]
+            self.electrodes[output] = sorted(set(mine["electrode"].tolist()))
+            values = mine["intensity_ua"]
+            self.intensity[output] = (float(values.min()), float(values.max())) if len(values) else None
+        refused = rows[~rows["played"]]
+        # Each (trace, output) once, in file order.
+        self.not_played = list(dict.fromkeys(zip(refused["trace"].tolist(), refused["output"].tolist())))
+
+
+def _per_output(values, text):
+    return "; ".join(f"{output} {text(values[output])}" for output in stimulation_log.OUTPUTS)
+
+
+def _electrodes_text(electrodes):
+    return ",".join(map(str, electrodes)) if electrodes else "none"
+
+
+def _intensity_text(extremes):
+    if extremes is None:
+        return "none"
+    low, high = extremes
+    return f"{number(low)} uA" if low == high else f"{number(low)} to {number(high)} uA"
+
+
+def _stimulation_lines(rec):
+    if rec.stimulation_path is None:
+        return []
+    lines = [f"Stimulation log: {os.path.basename(rec.stimulation_path)}"]
+    if rec.stimulation is None:
+        return lines + [f"Stimulation log problem: {rec.stimulation_problem}"]
+    st = StimulationSummary(rec.stimulation)
+    lines += [
+        f"Pulses: {st.pulses}",
+        f"Traces stimulated: {channel_ranges(st.traces)}",
+        f"Electrodes: {_per_output(st.electrodes, _electrodes_text)}",
+        f"Intensity: {_per_output(st.intensity, _intensity_text)}",
+    ]
+    if st.not_played:
+        lines.append("Not played: " + "; ".join(f"trace {trace} {output}" for trace, output in st.not_played))
+    return lines
+
+
+def _stimulation_json(rec):
+    name = json_string(os.path.basename(rec.stimulation_path))
+    if rec.stimulation is None:
+        return f'{{"file":{name},"problem":{json_string(rec.stimulation_problem)}}}'
+    st = StimulationSummary(rec.stimulation)
+
+    def per_output(values, text):
+        return "{" + ",".join(f'"{output}":{text(values[output])}' for output in stimulation_log.OUTPUTS) + "}"
+
+    def extremes(value):
+        return "null" if value is None else f'{{"min":{number(value[0])},"max":{number(value[1])}}}'
+
+    not_played = ",".join(f'{{"trace":{trace},"output":{json_string(output)}}}' for trace, output in st.not_played)
+    return (f'{{"file":{name},"pulses":{st.pulses},"tracesStimulated":{_list(st.traces)},'
+            f'"electrodes":{per_output(st.electrodes, _list)},"intensityUa":{per_output(st.intensity, extremes)},'
+            f'"notPlayed":[{not_played}]}}')
 
 
 def json_string(value):
@@ -270,6 +340,8 @@ def json_text(path, rec, s):
         ("stepMax", rec.step_max),
         ("problems", "[" + ",".join(json_string(p) for p in s.problem_texts()) + "]"),
     ]
+    if rec.stimulation_path is not None:
+        fields.append(("stimulation", _stimulation_json(rec)))
     return "{" + ",".join(f'"{name}":{value}' for name, value in fields) + "}\n"
 
 

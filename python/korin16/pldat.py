@@ -9,6 +9,10 @@ the program's replay: blocks are located by their own headers (so the short
 last block of a trace of 1.2 s is found), a tail cut mid-block is ignored, a
 block header that makes no sense ends the readable part, and a file that has
 no whole block raises PldatError (a ValueError) naming the problem.
+
+The stimulation log beside the file (STEM_stimulation.csv) is read with it:
+`rec.stimulation` holds its rows, None when there is no log or a damaged one
+(a PldatWarning names the bad line).
 """
 
 import datetime
@@ -20,6 +24,8 @@ import struct
 import warnings
 
 import numpy as np
+
+from . import stimulation_log
 
 SAMPLE_RATE = 20000.0  # Hz: the program reads every file at this rate
 BLOCK_MS = 500.0
@@ -78,7 +84,8 @@ class PldatError(ValueError):
 
 
 class PldatWarning(UserWarning):
-    """A recording readable only up to a point: the bytes after it are ignored."""
+    """A recording readable only up to a point (the bytes after it are
+    ignored), or a damaged stimulation log (ignored as a whole)."""
 
 
 def _file_header_problem(h):
@@ -126,6 +133,13 @@ class Trace:
         self._ends = np.cumsum(self.blocks["samples"], dtype=np.int64)
         self.scans = int(self._ends[-1]) if len(self._ends) else 0
         self.duration_s = self.scans / SAMPLE_RATE
+
+    @property
+    def stimulation(self):
+        """The stimulation log's rows of this trace, None when the file has no
+        sound log."""
+        rows = self.recording.stimulation
+        return None if rows is None else rows[rows["trace"] == self.number]
 
     def __repr__(self):
         return f"<Trace {self.number}: {len(self.blocks)} blocks, {self.scans} scans from {self.start_s} s>"
@@ -187,7 +201,10 @@ class Trace:
 
 class Recording:
     """One opened .pldat file: its file header fields, its whole blocks
-    (`blocks`, a structured array of BLOCK_DTYPE) and its traces."""
+    (`blocks`, a structured array of BLOCK_DTYPE), its traces and its
+    stimulation log (`stimulation`, a structured array of
+    stimulation_log.DTYPE; `stimulation_path` the log's path when one exists,
+    `stimulation_problem` what is wrong with it)."""
 
     def __init__(self, path):
         self.path = os.fspath(path)
@@ -211,6 +228,7 @@ class Recording:
         except Exception:
             self.close()
             raise
+        self._read_stimulation_log()
 
     # --- layout -------------------------------------------------------------
 
@@ -291,6 +309,15 @@ class Recording:
                 f"{self.path}: the block header at byte {self.bad_header_position} makes no sense "
                 f"({self.bad_header_reason}); the {self.trailing_bytes} bytes from there on are not read"),
                 stacklevel=4)
+
+    def _read_stimulation_log(self):
+        # The samples stand on their own: a missing or damaged log leaves
+        # `stimulation` None and the recording as readable as before.
+        path = stimulation_log.path_for(self.path)
+        self.stimulation, self.stimulation_problem = stimulation_log.read(path)
+        self.stimulation_path = path if self.stimulation is not None or self.stimulation_problem else None
+        if self.stimulation_problem:
+            warnings.warn(PldatWarning(f"{self.path}: stimulation log {self.stimulation_problem}"), stacklevel=4)
 
     def _advise(self, name):
         if hasattr(self._mmap, "madvise") and hasattr(mmap, name):

@@ -16,7 +16,7 @@ files=(
   share/icons/hicolor/scalable/apps/korin16.svg
   lib/python3/dist-packages/korin16/__init__.py lib/python3/dist-packages/korin16/__main__.py
   lib/python3/dist-packages/korin16/pldat.py lib/python3/dist-packages/korin16/info.py
-  lib/python3/dist-packages/korin16/neo_io.py
+  lib/python3/dist-packages/korin16/neo_io.py lib/python3/dist-packages/korin16/stimulation_log.py
 )
 
 # The installed tree under PREFIX: every file, and a desktop entry the menus take.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "acquisition/run_gating.h"
+#include "app/logic/gating_tips.h"
 
 using namespace korin;
 
@@ -95,4 +96,33 @@ TEST(RunGating, EachStateSetsTheRunFlagsOfTheReplayTable) {
 TEST(RunGating, KeepCellsResolveToNothing) {
     EXPECT_EQ(resolveGate(Gate::Keep, kReplayMode), std::nullopt);
     EXPECT_EQ(resolveGate(Gate::Keep, kRecordModeRecording), std::nullopt);
+}
+
+TEST(GatingTips, EveryGreyedStartStepSwitchOpenOrManualButtonSaysWhy) {
+    const ControlGroup reached[] = {ControlGroup::PlayButtons,     ControlGroup::RecordButtons,
+                                    ControlGroup::PauseButtons,    ControlGroup::BackNextButtons,
+                                    ControlGroup::SwitchButtons,   ControlGroup::FileOpenButton,
+                                    ControlGroup::ManualStimButton};
+    for (bool replay : {false, true})
+        for (bool recording : {false, true})
+            for (RunState state : kAllRunStates)
+                for (ControlGroup group : reached) {
+                    const GatingContext context{replay, recording};
+                    if (enabled(group, state, context) != false) continue;
+                    if (group == ControlGroup::PauseButtons && state == RunState::Pause) continue;  // paused already
+                    EXPECT_FALSE(whyDisabled(group, state, context).empty())
+                        << controlGroupName(group) << " in " << runStateName(state) << (replay ? ", replay" : "")
+                        << (recording ? ", recording" : "");
+                }
+}
+
+TEST(GatingTips, APausedRunNamesTheButtonThatResumesIt) {
+    EXPECT_EQ(whyDisabled(ControlGroup::PlayButtons, RunState::Pause, kRecordModeRecording),
+              "This run records: Record resumes it");
+    EXPECT_EQ(whyDisabled(ControlGroup::RecordButtons, RunState::Pause, kRecordMode),
+              "This run does not record: Play resumes it");
+    EXPECT_EQ(whyDisabled(ControlGroup::PlayButtons, RunState::Pause, GatingContext{true, true}),
+              "This export resumes with Record");
+    EXPECT_EQ(whyDisabled(ControlGroup::ManualStimButton, RunState::Play, kRecordMode),
+              "Available while a run is paused");
 }

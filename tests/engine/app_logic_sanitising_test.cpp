@@ -66,6 +66,22 @@ TEST(NumberText, RangesJoinRunsOfConsecutiveNumbers) {
     for (const Case& c : cases) EXPECT_EQ(korin::rangesText(c.numbers), c.text);
 }
 
+TEST(NumberText, FifteenSignificantDigitsDropTheNoiseOfArithmetic) {
+    struct Case {
+        double value;
+        const char* text;
+    } cases[] = {
+        {0.02 + 0.02 + 0.02, "0.06"},  // 0.06000000000000001
+        {0.1 + 0.2, "0.3"},
+        {1.0 / 3.0, "0.333333333333333"},
+        {-12.5, "-12.5"},
+        {123456789012345678.0, "1.23456789012346E+17"},
+        {-2.5e-7, "-2.5E-07"},
+        {0.0, "0"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(defaultNumberText(c.value, 15), c.text) << c.text;
+}
+
 TEST(Sanitising, CheckTextFallsBackToZero) {
     EXPECT_EQ(checkText("12.5"), 12.5f);
     EXPECT_EQ(checkText("x"), 0.0f);

@@ -150,6 +150,26 @@ TEST_F(PipelineFixture, TimeStampsAreSampleIndicesSinceTheRunStart) {
     EXPECT_EQ(acq->spikeCount[1], 0);
 }
 
+TEST_F(PipelineFixture, ARunPastTheLast32BitTickStoresNoStampBeyondItAndSaysSoOnce) {
+    driver->signal = spikeEveryBlock;
+    startRun(3.0, 1, 3.0);
+    // 107 373 000 ms is tick 2 147 459 968: the spike of the fourth block
+    // (30 106 ticks on) would pass 2^31 - 1.
+    clock->setTraceOffsetMsec(107'373.0);
+    testing::internal::CaptureStdout();
+    for (int b = 0; b < 6; ++b) ASSERT_EQ(recordPass(), 0);
+    const std::string out = testing::internal::GetCapturedStdout();
+
+    ASSERT_EQ(acq->spikeCount[0], 3);
+    EXPECT_EQ(acq->TimeStampData[0][0], 2'147'459'968 + 106);
+    EXPECT_EQ(acq->TimeStampData[0][2], 2'147'459'968 + 20'106);
+    EXPECT_EQ(acq->TimeStampData[0][3], 0);
+    EXPECT_EQ(acq->SpikeData[0][2], 2) << "spikes are still counted in their bins";
+    std::size_t lines = 0;
+    for (auto at = out.find("largest value"); at != std::string::npos; at = out.find("largest value", at + 1)) ++lines;
+    EXPECT_EQ(lines, 1u) << out;
+}
+
 TEST_F(PipelineFixture, ThresholdEditedBetweenBlocksActsAtTheNextBlock) {
     driver->signal = spikeEveryBlock;
     startRun(2.0, 1, 2.0);

@@ -206,6 +206,14 @@ TEST(SelectedLabels, TicksAreLabelledFromYMaxDownAndXMinAcross) {
     EXPECT_FLOAT_EQ(c.texts[12].y, 62.0f + 200.0f);
 }
 
+TEST(SelectedLabels, RawXTicksOfATenthOfASecondShowNoFloatNoise) {
+    // The fourth tick is 0 + 3 * 0.1 / 5 = 0.06000000000000001.
+    const LabelCanvas c = buildLabelCanvas(PlotKind::Raw, {0, 0.1, -1, 1}, {}, 520, 320);
+    std::vector<std::string> xLabels;
+    for (int i = 0; i < 6; ++i) xLabels.push_back(c.texts[2 + static_cast<std::size_t>(i)].text);
+    EXPECT_EQ(xLabels, (std::vector<std::string>{"0", "0.02", "0.04", "0.06", "0.08", "0.1"}));
+}
+
 TEST(SelectedControls, AxisEndSpotsOpenTheirBoxes) {
     const BoxRect plot{84, 62, 400, 200};
     EXPECT_EQ(axisLimitAt(50, 62, plot), AxisLimit::YMax);

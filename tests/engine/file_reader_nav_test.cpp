@@ -302,6 +302,26 @@ TEST_F(ReplayTest, TimeStampsAreSamplesSinceTheRunStart) {
     EXPECT_EQ(reader.spikeCount[1], 0);
 }
 
+TEST_F(ReplayTest, AReplayPastTheLast32BitTickStoresNoStampBeyondItAndSaysSoOnce) {
+    RecordingSpec plan;
+    plan.traces = 2;
+    plan.durationMs = 2000;
+    // Trace 2 starts at tick 2 147 453 968: its third block's spikes end 27 003
+    // ticks on, its fourth block starts 30 000 on, past 2^31 - 1.
+    plan.traceIntervalMs = 107'372'700.0;
+    load(plan, spikesOnChannel1);
+    testing::internal::CaptureStdout();
+    forward(8);
+    const std::string out = testing::internal::GetCapturedStdout();
+
+    ASSERT_EQ(reader.spikeCount[0], (1 + 2 + 3 + 4) + (5 + 6 + 7));
+    EXPECT_EQ(reader.TimeStampData[0][27], 2'147'453'968 + 27'003);
+    EXPECT_EQ(reader.TimeStampData[0][28], 0);
+    std::size_t lines = 0;
+    for (auto at = out.find("largest value"); at != std::string::npos; at = out.find("largest value", at + 1)) ++lines;
+    EXPECT_EQ(lines, 1u) << out;
+}
+
 TEST_F(ReplayTest, BlocksOfADamagedHeaderTimeAreReplayedWithoutTimeStamps) {
     RecordingSpec plan;
     plan.traces = 2;

@@ -139,6 +139,22 @@ TEST_F(ReplayControlTest, PauseThenPlayContinuesWithTheNextBlockWithoutClearingT
     EXPECT_EQ(replay.reader()->EpIndex, 2);
 }
 
+TEST_F(ReplayControlTest, TheStatusLineSaysWhatPlayNeedsThenPausedThenFinished) {
+    replay.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.status, "Open a recording with \"...\" beside \"Filename\" first.");
+    open(2);
+    window.onDraw = [&] {
+        if (window.draws == 2) replay.toolStripButtonPause_Click();
+        if (window.draws == 3) {
+            EXPECT_EQ(window.status, "Replaying");
+        }
+    };
+    replay.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.status, "Replay paused. Play goes on; Stop starts again at the range's first block.");
+    replay.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.status, "Replay finished");
+}
+
 TEST_F(ReplayControlTest, StopThenPlayRestartsAtTheRangesFirstBlockWithClearedAnalysis) {
     open(2);
     range("2", "2", "0", "1000");
@@ -190,6 +206,71 @@ TEST_F(ReplayControlTest, NextAfterStepsBackToTheFirstBlockKeepsTheAnalysis) {
     replay.toolStripButtonNext_Click();
     EXPECT_EQ(replay.reader()->traceBlockNumberIndex, 1) << "a trace's first block starts the window afresh";
     EXPECT_DOUBLE_EQ(replay.reader()->spikeIndex, 3.0) << "six blocks, none counted twice";
+}
+
+TEST_F(ReplayControlTest, BackStopNextShowsTheRangesFirstBlockWithClearedAnalysis) {
+    open(1, 5000);
+    for (int i = 0; i < 7; ++i) replay.toolStripButtonNext_Click();
+    replay.toolStripButtonBack_Click();
+    replay.toolStripButtonStop_Click();
+    replay.toolStripButtonNext_Click();
+    const FileReader& r = *replay.reader();
+    EXPECT_EQ(r.NowBlock, 1);
+    EXPECT_EQ(r.traceBlockNumberIndex, 0);
+    EXPECT_EQ(r.BlockNum, 1);
+    EXPECT_DOUBLE_EQ(r.spikeIndex, 0.5);
+    EXPECT_EQ(r.EpIndex, 1);
+    EXPECT_EQ(window.texts[ReplayText::LabelRemaining], "00:00:00");
+}
+
+TEST_F(ReplayControlTest, BackPastTheStartOfARangeFromTraceTwoStaysOnItsFirstBlockAndNextKeepsTheAnalysis) {
+    open(3);  // two blocks per trace: trace 2 is blocks 2 and 3
+    range("2", "3", "0", "1000");
+    for (int i = 0; i < 3; ++i) replay.toolStripButtonNext_Click();
+    const FileReader& r = *replay.reader();
+    const double bins = r.spikeIndex;
+    ASSERT_EQ(r.EpIndex, 2);
+    for (int i = 0; i < 3; ++i) replay.toolStripButtonBack_Click();
+    EXPECT_EQ(r.NowBlock, 2);
+    EXPECT_EQ(r.BlockNum, 1);
+    EXPECT_EQ(r.DrawChartMaxIndex, 10000);
+    EXPECT_DOUBLE_EQ(r.chAry[0][0], identityCount(2, 0, 0) * kCf2000) << "block 2 is shown";
+    EXPECT_EQ(window.texts[ReplayText::LabelTrace], "0002");
+    EXPECT_EQ(window.texts[ReplayText::LabelRemaining], "00:00:00");
+
+    replay.toolStripButtonNext_Click();
+    EXPECT_EQ(r.traceNumberIndex, 1);
+    EXPECT_EQ(r.traceBlockNumberIndex, 1);
+    EXPECT_EQ(r.DrawChartMaxIndex, 20000);
+    EXPECT_DOUBLE_EQ(r.spikeIndex, bins);
+    EXPECT_EQ(r.EpIndex, 2);
+}
+
+TEST_F(ReplayControlTest, BackWithNoBlockOfTheRangeBeforeTheWindowChangesNothing) {
+    struct Case {
+        const char *traceFrom, *traceTo, *msFrom;
+        int nexts;
+    };
+    // Traces of 1 s, two blocks each: the window already holds the range's first block.
+    for (const Case& c : {Case{"2", "3", "0", 1}, Case{"3", "3", "0", 2}, Case{"2", "3", "500", 1}}) {
+        open(3);
+        range(c.traceFrom, c.traceTo, c.msFrom, "1000");
+        for (int i = 0; i < c.nexts; ++i) replay.toolStripButtonNext_Click();
+        const FileReader& r = *replay.reader();
+        const std::int32_t block = r.NowBlock, shown = r.BlockNum, samples = r.DrawChartMaxIndex;
+        const double first = r.chAry[0][0];
+        const auto labels = window.texts;
+        const int draws = window.draws;
+        replay.toolStripButtonBack_Click();
+        const std::string where = std::string("traces ") + c.traceFrom + "-" + c.traceTo + " from " + c.msFrom;
+        EXPECT_EQ(r.NowBlock, block) << where;
+        EXPECT_EQ(r.BlockNum, shown) << where;
+        EXPECT_EQ(r.DrawChartMaxIndex, samples) << where;
+        EXPECT_EQ(r.chAry[0][0], first) << where;
+        EXPECT_EQ(window.texts, labels) << where;
+        EXPECT_EQ(window.draws, draws) << where;
+        EXPECT_EQ(window.state, RunState::Next) << where;
+    }
 }
 
 TEST_F(ReplayControlTest, ProgressShowsTraceNumbersWithFourDigitsAndTheTimeAtTheBlocksEnd) {

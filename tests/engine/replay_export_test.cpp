@@ -36,10 +36,10 @@ std::int16_t binValue(const std::string& bin, std::size_t index) {
 
 class ReplayExportTest : public ::testing::Test {
 protected:
-    void open(int traces, const CountFn& count = identityCount) {
+    void open(int traces, const CountFn& count = identityCount, const char* name = "rec.pldat") {
         RecordingSpec plan;
         plan.traces = traces;
-        replay.buttonFileOpen_Click(dir.write("rec.pldat", recording(plan, count).data));
+        replay.buttonFileOpen_Click(dir.write(name, recording(plan, count).data));
         ASSERT_TRUE(replay.readerActive);
     }
     void exportAs(const char* format, const char* name = "out") {
@@ -157,6 +157,33 @@ TEST_F(ReplayExportTest, PausingClosesTheExportWithTheBlocksSoFarAndRecordStarts
     EXPECT_EQ(out(".bin").size(), 320'000u) << "from the replay position on";
 }
 
+TEST_F(ReplayExportTest, TheStatusLineNamesTheExportFileAndTheBlocksItHolds) {
+    struct Case {
+        const char* format;
+        int pauseAtBlock;  // 0: never
+        std::string status;
+    };
+    const std::string base = dir.file("") + "/out";
+    const Case cases[] = {
+        {"Short (16 bit)", 0, "Export written: " + base + ".bin (4 blocks)"},
+        {"CSV", 0, "Export written: " + base + ".csv (4 blocks)"},
+        {"Short (16 bit)", 1, "Export stopped: " + base + ".bin holds 1 block"},
+    };
+    for (const Case& c : cases) {
+        open(2);
+        const std::string exporting = "Exporting to " + base + (c.format[0] == 'C' ? ".csv" : ".bin");
+        window.draws = 0;
+        window.onDraw = [&] {
+            if (window.draws == 1) {
+                EXPECT_EQ(window.status, exporting);
+            }
+            if (window.draws == c.pauseAtBlock) replay.toolStripButtonPause_Click();
+        };
+        exportAs(c.format);
+        EXPECT_EQ(window.status, c.status);
+    }
+}
+
 TEST_F(ReplayExportTest, AnExportFileThatCannotBeCreatedAlertsBeforeTheReplayStarts) {
     open(1);
     window.texts[ReplayText::DataFormat] = "CSV";
@@ -169,6 +196,51 @@ TEST_F(ReplayExportTest, AnExportFileThatCannotBeCreatedAlertsBeforeTheReplaySta
     EXPECT_EQ(replay.rectf.load(), 0);
 }
 
+TEST(ExportOverwrite, AnOutputThatIsTheInputOrAnotherRecordingIsRefusedBeforeAnythingIsWritten) {
+    struct Case {
+        const char* input;   // the recording replayed
+        const char* format;
+        const char* linked;  // an output name linked to "other.pldat", or null
+    };
+    for (const Case& c : {Case{"out.bin", "Short (16 bit)", nullptr}, Case{"out.hdr", "Short (16 bit)", nullptr},
+                          Case{"out.csv", "CSV", nullptr}, Case{"rec.pldat", "Short (16 bit)", "out.bin"},
+                          Case{"rec.pldat", "CSV", "out.csv"}}) {
+        TempDir dir;
+        RecordingSpec plan;
+        const std::vector<std::uint8_t> bytes = recording(plan).data;
+        const std::string input = dir.write(c.input, bytes);
+        const std::string other = dir.write("other.pldat", bytes);
+        if (c.linked) std::filesystem::create_symlink(other, dir.file(c.linked));
+        HeadlessReplayWindow window;
+        korin::ChannelLevels levels;
+        ReplayControl replay(window, levels);
+        replay.buttonFileOpen_Click(input);
+        ASSERT_TRUE(replay.readerActive) << c.input;
+        window.texts[ReplayText::DataFormat] = c.format;
+        window.texts[ReplayText::ExportFolder] = dir.file("");
+        window.texts[ReplayText::ExportFileName] = "out";
+        replay.toolStripButtonRec_Click();
+
+        const std::string what = std::string(c.input) + " as " + c.format + (c.linked ? " through a link" : "");
+        EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kExportWouldOverwrite}) << what;
+        EXPECT_EQ(window.draws, 0) << what;
+        EXPECT_TRUE(slurp(input) == std::string(bytes.begin(), bytes.end())) << what;
+        EXPECT_TRUE(slurp(other) == std::string(bytes.begin(), bytes.end())) << what;
+        if (std::string(c.format) != "CSV" && std::string(c.input) != "out.hdr") {
+            EXPECT_FALSE(std::filesystem::exists(dir.file("out.hdr"))) << what;
+        }
+    }
+}
+
+TEST_F(ReplayExportTest, ABinThatCannotBeCreatedLeavesNoHeaderBehind) {
+    open(1);
+    std::filesystem::create_directory(dir.file("out.bin"));
+    exportAs("Short (16 bit)");
+    EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kExportFileNotCreated});
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.hdr")));
+    EXPECT_EQ(window.draws, 0);
+}
+
 TEST_F(ReplayExportTest, ADiskThatFillsStopsTheExportWithEveryWholeBlockBeforeIt) {
     open(2);
     {
@@ -176,6 +248,7 @@ TEST_F(ReplayExportTest, ADiskThatFillsStopsTheExportWithEveryWholeBlockBeforeIt
         exportAs("Short (16 bit)");
     }
     EXPECT_EQ(window.alerts, std::vector<std::string>{alerts::kExportFileNotWritten});
+    EXPECT_EQ(window.status, "Export stopped: " + dir.file("") + "/out.bin holds 2 blocks");
     const std::string bin = out(".bin");
     ASSERT_EQ(bin.size(), 2u * 320'000u);
     EXPECT_EQ(binValue(bin, 16 * 19999 + 15), identityCount(1, 9999, 15));

@@ -306,6 +306,94 @@ TEST_F(RunFixture, StopDuringTheDCOffsetReadsRecordsNothing) {
     EXPECT_TRUE(fs::is_empty(folder)) << "no header-only data file, no summary of a run that recorded nothing";
 }
 
+TEST_F(RunFixture, TheDCOffsetPhaseCountsDownOncePerBlockWithTheTraceLabelsCleared) {
+    settings("1", "1", "1");
+    window.texts[RunText::LabelTrace] = "0020";  // the previous run's last trace
+    std::vector<std::string> statuses;
+    window.onStatus = [&](const std::string& text) { statuses.push_back(text); };
+    std::vector<std::string> labelsDuringOffset;
+    window.onPoll = [&](long long poll) {
+        if (poll <= kDCOffsetPolls)
+            labelsDuringOffset.push_back(window.text(RunText::LabelTrace) + window.text(RunText::LabelRemaining) +
+                                         window.text(RunText::LabelInterval));
+    };
+    run.toolStripButtonRec_Click();
+    const std::string file = run.dataFilePath();
+    EXPECT_EQ(statuses, (std::vector<std::string>{
+                            "",
+                            "Measuring the DC offset: 5.5 s left",
+                            "Measuring the DC offset: 5 s left",
+                            "Measuring the DC offset: 4.5 s left",
+                            "Measuring the DC offset: 4 s left",
+                            "Measuring the DC offset: 3.5 s left",
+                            "Measuring the DC offset: 3 s left",
+                            "Measuring the DC offset: 2.5 s left",
+                            "Measuring the DC offset: 2 s left",
+                            "Measuring the DC offset: 1.5 s left",
+                            "Measuring the DC offset: 1 s left",
+                            "Measuring the DC offset: 0.5 s left",
+                            "Recording to " + file,
+                            "Run finished: 1 trace recorded to " + file,
+                        }));
+    EXPECT_EQ(labelsDuringOffset, std::vector<std::string>(kDCOffsetPolls, ""));
+    EXPECT_EQ(window.text(RunText::LabelTrace), "0001");
+}
+
+TEST_F(RunFixture, TheEndOfARunSaysHowFarItGotAndWhereItIsRecorded) {
+    struct Case {
+        bool record;
+        long long stopAtPoll;  // 0: never; the DC offset takes polls 1-11
+        const char* end;       // FILE stands for the data file
+    } cases[] = {
+        {true, 0, "Run finished: 2 traces recorded to FILE"},
+        {false, 0, "Run finished: 2 traces, not recorded"},
+        {true, kDCOffsetPolls + 3, "Run stopped after 1 of 2 traces; recorded to FILE"},  // in the interval
+        {true, kDCOffsetPolls + 1, "Run stopped after 0 of 2 traces (trace 1 cut short); recorded to FILE"},
+        {false, kDCOffsetPolls + 1, "Run stopped after 0 of 2 traces (trace 1 cut short); not recorded"},
+        {true, 3, "Run stopped before its first trace; nothing recorded"},
+    };
+    settings("2", "1", "3");
+    for (const Case& c : cases) {
+        window.polls = 0;
+        window.onPoll = [&](long long poll) {
+            if (poll == c.stopAtPoll) run.toolStripButtonStop_Click();
+        };
+        c.record ? run.toolStripButtonRec_Click() : run.toolStripButtonPlay_Click();
+        std::string expected = c.end;
+        if (const auto at = expected.find("FILE"); at != std::string::npos) expected.replace(at, 4, run.dataFilePath());
+        EXPECT_EQ(window.status, expected);
+        EXPECT_EQ(run.endOfRunStatus(), expected);
+    }
+}
+
+TEST_F(RunFixture, APauseSaysWhatResumesAndWhetherStartStimIsOffered) {
+    struct Case {
+        long long pauseAtPass;
+        const char* paused;
+    } cases[] = {
+        {3, "Paused. Play or Record resumes; Start Stim delivers the Manual program."},  // in the interval
+        {1, "Paused inside a trace. Play or Record resumes; Start Stim waits for a pause between traces."},
+    };
+    settings("2", "1", "3");
+    for (const Case& c : cases) {
+        std::string whilePaused, afterResume;
+        int pausePolls = 0;
+        atPass = [&](long long pass) {
+            if (pass == c.pauseAtPass && pausePolls == 0) run.toolStripButtonPause_Click();
+            if (run.PauseTyuu && ++pausePolls == 2) {
+                whilePaused = window.status;
+                run.toolStripButtonPlay_Click();
+            } else if (pausePolls == 2 && afterResume.empty()) {
+                afterResume = window.status;
+            }
+        };
+        window.polls = 0;
+        run.toolStripButtonPlay_Click();
+        EXPECT_EQ(whilePaused, c.paused);
+        EXPECT_EQ(afterResume, "Running with Play: nothing is recorded");
+    }
+}
+
 TEST_F(RunFixture, PauseInAnIntervalThenPlayStartsTheNextTraceAtOnce) {
     settings("3", "1", "5");
     int pausePolls = 0;
@@ -556,6 +644,54 @@ TEST_F(RunFixture, ManualStimulationDuringARecordedPauseWritesItsOwnFile) {
         EXPECT_EQ(blocks[i].step, 0);
     }
     EXPECT_EQ(window.text(RunText::ManualButton), "Start Stim");
+}
+
+TEST_F(RunFixture, StartStimWithPulsesButNoElectrodeAsksAndNoDeliversNothing) {
+    PulseConfigs pulse;
+    pulse.setParameter("Biphasic", "0.2", "50", "1", "9.6");  // 10 ms
+    manual.setPulses(PulseParameters::kS1, {pulse});
+    manual.S1Ch = PulseParameters::kNoElectrode;
+    const std::string s1Question =
+        "Manual S1 has pulses but no electrode: nothing reaches the tissue. Deliver anyway?";
+    struct Case {
+        bool s2Routed;  // S2 has pulses and electrode 3
+        bool yes;
+        bool played;
+        const char* statusAfter;  // "" for the paused text
+    } cases[] = {
+        {false, false, false, ""},
+        {true, false, false, ""},
+        {true, true, true, ""},  // S2 plays; S1 has nothing to play on
+        {false, true, false, korin::status::kManualNothingToDeliver},
+    };
+    settings("2", "1", "3");
+    for (const Case& c : cases) {
+        manual.setPulses(PulseParameters::kS2, c.s2Routed ? std::vector<PulseConfigs>{pulse} : std::vector<PulseConfigs>{});
+        manual.S2Ch = c.s2Routed ? 2 : PulseParameters::kNoElectrode;
+        window.answer = c.yes;
+        window.questions.clear();
+        int pausePolls = 0;
+        bool played = false;
+        std::string statusAfter;
+        atPass = [&](long long pass) {
+            if (pass == 3 && !run.PauseTyuu) run.toolStripButtonPause_Click();
+            if (!run.PauseTyuu) return;
+            if (++pausePolls == 2) {
+                const int writesBefore = driver->count("WriteAnalogF64");
+                run.buttonMNL_Click();
+                played = driver->count("WriteAnalogF64") > writesBefore;
+                statusAfter = window.status;
+            } else if (pausePolls == 3) {
+                run.toolStripButtonStop_Click();
+            }
+        };
+        window.polls = 0;
+        run.toolStripButtonRec_Click();
+        EXPECT_EQ(window.questions, std::vector<std::string>{s1Question});
+        EXPECT_EQ(played, c.played);
+        EXPECT_EQ(run.manualFilePath().empty(), !c.played) << "the manual file";
+        EXPECT_EQ(statusAfter, *c.statusAfter ? c.statusAfter : korin::status::kPausedBetweenTraces);
+    }
 }
 
 TEST(PassTimingStats, CountsLatePassesAndPercentiles) {

@@ -168,6 +168,21 @@ TEST(TimeStamps, StampBeyondThe32BitRangeIsDroppedNotWrapped) {
     EXPECT_EQ(occurrences(out, "largest value"), 1);
 }
 
+TEST(TimeStamps, OnceAStampPassedThe32BitRangeNoChannelIsStampedAgainInTheRun) {
+    Stamps s;
+    Detected beyond;
+    beyond.stamp(0, {700});
+    Detected early;
+    early.stamp(1, {5});
+    testing::internal::CaptureStdout();
+    korin::appendTimeStamps(s.series, beyond, 2'147'483'000.0 * korin::kStampTickMs, s.notices);
+    korin::appendTimeStamps(s.series, early, 0.0, s.notices);  // a damaged header's earlier time
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s.counts[0], 0);
+    EXPECT_EQ(s.counts[1], 0);
+    EXPECT_EQ(occurrences(out, "largest value"), 1);
+}
+
 TEST(InterSpikeInterval, StampsTwoHundredFortyApartAreTwelveMs) {
     const std::int32_t stamps[] = {1000, 1240};
     EXPECT_EQ(korin::interSpikeIntervalMs(stamps, 1), 12.0f);

@@ -103,7 +103,8 @@ TEST(StimRecordedRun, StimulusTheDeviceRefusesInTraceTwoIsToldAndTheRunGoesOn) {
     ASSERT_TRUE(window.alerts.empty()) << window.alerts.front();
     EXPECT_NE(console.find("TaskAOSet!: The analog outputs refused the sample clock"), std::string::npos) << console;
 
-    EXPECT_EQ(window.status, "The stimulus of trace 2 was not played (see the console).");
+    EXPECT_EQ(window.status, "Run finished: 3 traces recorded to " + run.dataFilePath() +
+                                 ". The stimulus of trace 2 was not played (see the console).");
     EXPECT_EQ(fs::file_size(run.dataFilePath()), 123u + 6u * (39u + 320'000u)) << "three traces of two blocks";
     std::ifstream in(run.summaryFilePath(), std::ios::binary);
     const std::string summary{std::istreambuf_iterator<char>(in), {}};
@@ -117,6 +118,6 @@ TEST(StimRecordedRun, StimulusTheDeviceRefusesInTraceTwoIsToldAndTheRunGoesOn) {
     run.onTraceEnd = nullptr;
     window.texts[RunText::Repeat] = "1";
     run.toolStripButtonPlay_Click();
-    EXPECT_EQ(window.status, "") << "the next run starts without the last run's news";
+    EXPECT_EQ(window.status, "Run finished: 1 trace, not recorded") << "the last run's news is not this run's";
     fs::remove_all(dir);
 }

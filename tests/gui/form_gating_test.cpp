@@ -244,3 +244,27 @@ TEST_F(Gating, ManualButtonIsEnabledOnlyByTheRunLoop) {
     form->StopTyuuDisable();
     EXPECT_FALSE(control<QWidget>("buttonMNL")->isEnabled());
 }
+
+TEST_F(Gating, GreyedButtonsSayWhyAndGetTheirOwnTipBackWhenEnabled) {
+    auto tip = [&](const char* name) { return control<QWidget>(name)->toolTip().toStdString(); };
+    EXPECT_EQ(tip("buttonMNL"), "Available while a run is paused");
+    EXPECT_EQ(tip("toolStripButtonPause2"), "Available during a run or a replay");
+    EXPECT_EQ(tip("toolStripButtonPlay"), "Play");
+
+    form->rectf = 1;
+    form->PlayTyuuDisable();
+    EXPECT_EQ(tip("toolStripButtonPlay"), "A run is in progress: Pause or Stop it first");
+    EXPECT_EQ(tip("toolStripButtonPause"), "A recorded run can be paused from its first interval on");
+    form->setPauseButtonsEnabled(true);
+    EXPECT_EQ(tip("toolStripButtonPause"), "Pause");
+
+    form->PauseTyuuDisable();
+    EXPECT_EQ(tip("toolStripButtonPlay"), "This run records: Record resumes it");
+    EXPECT_EQ(tip("toolStripButtonRec"), "Record");
+    form->setManualButtonEnabled(true);
+    EXPECT_EQ(tip("buttonMNL"), "");
+
+    form->StopTyuuDisable();
+    EXPECT_EQ(tip("buttonMNL"), "Available while a run is paused");
+    EXPECT_EQ(tip("toolStripButtonPlay"), "Play");
+}

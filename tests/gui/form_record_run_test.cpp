@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include <filesystem>
@@ -16,28 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RecordInWindow : public ShownForm {
-protected:
-    void SetUp() override {
-        // One folder per test: ctest runs the tests of this file side by side.
-        folder = fs::temp_directory_path() /
-                 ("korin16-window-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        SimulatedDevice::Options options;
-        options.realTime = false;
-        form = std::make_unique<Korin16Form>(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
-        alerts = std::make_shared<RecordingAlertSink>();
-        form->setAlertSink(alerts);
-        form->show();
-        settle();
-    }
-    void TearDown() override {
-        ShownForm::TearDown();
-        fs::remove_all(folder);
-    }
-    fs::path folder;
-};
+class RecordInWindow : public ShownSimulatedForm {};
 
 }  // namespace
 
@@ -96,4 +76,32 @@ TEST_F(RecordInWindow, ClosingTheWindowDuringARunFinishesItAndClosesTheFile) {
     EXPECT_FALSE(form->acquisition->file.isOpen());
     EXPECT_FALSE(form->acquisition->hasInputTask());
     EXPECT_EQ(fs::file_size(form->runControl->dataFilePath()), 123u + 3u * (39u + 320'000u));
+}
+
+TEST_F(RecordInWindow, TheStatusBarSaysMeasuringPausedAndWhereTheFinishedRunIs) {
+    control<QLineEdit>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    control<QComboBox>("comboBoxTrace")->setEditText("2");
+    control<QComboBox>("comboBoxMin")->setEditText("0");
+    control<QComboBox>("comboBoxSec")->setEditText("1");
+    control<QComboBox>("comboBoxInSec")->setEditText("3");
+    auto status = [&] { return form->statusBar()->currentMessage().toStdString(); };
+    auto pump = form->runWindow->pump;
+    int pumps = 0, pausedPumps = 0;
+    std::string measuring, paused;
+    form->runWindow->pump = [&] {
+        pump();
+        ++pumps;
+        if (pumps == 1) measuring = status();
+        if (pumps == 11 + 3) control<QToolButton>("toolStripButtonPause")->click();  // in the first interval
+        if (form->PauseTyuu && ++pausedPumps == 2) {
+            paused = status();
+            control<QToolButton>("toolStripButtonRec")->click();
+        }
+    };
+    control<QToolButton>("toolStripButtonRec")->click();
+
+    EXPECT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+    EXPECT_EQ(measuring, "Measuring the DC offset: 5.5 s left");
+    EXPECT_EQ(paused, "Paused. Play or Record resumes; Start Stim delivers the Manual program.");
+    EXPECT_EQ(status(), "Run finished: 2 traces recorded to " + form->runControl->dataFilePath());
 }

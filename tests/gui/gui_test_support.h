@@ -11,9 +11,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "acquisition/daqmx.h"
+#include "acquisition/sim_device.h"
 #include "app/alert_forms.h"
 #include "app/korin16_form.h"
 
@@ -88,8 +91,9 @@ bool waitFor(Condition done, int timeoutMs = 5000) {
 // A main window on a device that is not there, shown and loaded.
 class ShownForm : public ::testing::Test {
 protected:
-    void SetUp() override {
-        form = std::make_unique<Korin16Form>(std::make_shared<NoDeviceDriver>(), "NI-DAQmx Dev1 (test)");
+    void SetUp() override { showForm(std::make_shared<NoDeviceDriver>(), "NI-DAQmx Dev1 (test)"); }
+    void showForm(std::shared_ptr<daqmx::Driver> driver, const char* deviceName) {
+        form = std::make_unique<Korin16Form>(std::move(driver), deviceName);
         alerts = std::make_shared<RecordingAlertSink>();
         form->setAlertSink(alerts);
         form->show();
@@ -109,6 +113,27 @@ protected:
 
     std::unique_ptr<Korin16Form> form;
     std::shared_ptr<RecordingAlertSink> alerts;
+};
+
+// The window on the free-running simulated Dev1, with a folder of its own per
+// test: ctest runs the tests of a file side by side.
+class ShownSimulatedForm : public ShownForm {
+protected:
+    void SetUp() override {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder = std::filesystem::temp_directory_path() /
+                 (std::string("korin16-window-") + test->test_suite_name() + "-" + test->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        SimulatedDevice::Options options;
+        options.realTime = false;
+        showForm(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
+    }
+    void TearDown() override {
+        ShownForm::TearDown();
+        std::filesystem::remove_all(folder);
+    }
+    std::filesystem::path folder;
 };
 
 // A left-button press at the widget's top left, as a click into a field begins.

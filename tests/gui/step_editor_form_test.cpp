@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 
 #include <QToolButton>
@@ -33,9 +34,9 @@ struct PixelCounts {
     int dark = 0;
 };
 
-// Red and dark pixels of a panel, over the columns [fromX, toX).
-PixelCounts countPixels(StimTimelineView* view, int fromX = 0, int toX = 1 << 20) {
-    const QImage image = view->grabFramebuffer().convertToFormat(QImage::Format_RGB32);
+// Red and dark pixels of an image, over the columns [fromX, toX).
+PixelCounts countPixels(const QImage& picture, int fromX = 0, int toX = 1 << 20) {
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
     PixelCounts n;
     for (int y = 0; y < image.height(); ++y)
         for (int x = std::max(0, fromX); x < std::min(image.width(), toX); ++x) {
@@ -44,6 +45,25 @@ PixelCounts countPixels(StimTimelineView* view, int fromX = 0, int toX = 1 << 20
             if (c.red() < 60 && c.green() < 60 && c.blue() < 60) ++n.dark;
         }
     return n;
+}
+
+PixelCounts countPixels(StimTimelineView* view, int fromX = 0, int toX = 1 << 20) {
+    return countPixels(view->grabFramebuffer(), fromX, toX);
+}
+
+// Counts the paints a widget receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+// What the display shows of a window's area: read back from the screen, not
+// drawn again as grabFramebuffer would.
+QImage onScreen(QWidget* window, const QRect& area) {
+    return window->screen()->grabWindow(window->winId(), area.x(), area.y(), area.width(), area.height()).toImage();
 }
 
 class StepEditorWindow : public ShownForm {
@@ -150,6 +170,28 @@ TEST_F(StepEditorWindow, EmptyListsShowOnlyTheBandAndPulseTwoOnS1IsRedOnlyUpstai
     EXPECT_GT(lower.dark, 0);
 }
 
+TEST_F(StepEditorWindow, TheTimeLineIsOnScreenAgainAfterReplayAndBack) {
+    addPulses("3");
+    StimTimelineView* view = form->stepEditors->viewF1();
+    const QRect area(view->mapTo(form.get(), QPoint(0, 0)), view->size());
+    if (onScreen(form.get(), area).isNull()) GTEST_SKIP() << "no screen to read back (offscreen platform)";
+    auto drawn = [&] {
+        const PixelCounts n = countPixels(onScreen(form.get(), area));
+        return n.dark > 0 && n.dark < area.width() * area.height() / 10;  // the pulses on white, not black
+    };
+    ASSERT_TRUE(waitFor(drawn));
+    const QImage pulses = onScreen(form.get(), area);
+    control<QToolButton>("toolStripButtonSwitch")->click();
+    ASSERT_TRUE(waitFor([&] { return onScreen(form.get(), area) != pulses; })) << "the replay panels are on screen";
+    PaintCounter counter;
+    view->installEventFilter(&counter);
+    control<QToolButton>("toolStripButtonSwitch2")->click();
+    // The screen may still hold the old picture until the panel's next paint.
+    view->update();
+    ASSERT_TRUE(waitFor([&] { return counter.paints >= 2; }));
+    EXPECT_TRUE(waitFor(drawn)) << countPixels(onScreen(form.get(), area)).dark << " dark pixels";
+}
+
 TEST_F(StepEditorWindow, ClickBelowTheS2PanelsLeftEndOpensTheXMinimumField) {
     TimeLineFrame* line = form->panelTimeLineDodai;
     const QRect s2 = line->panelStimF2->geometry();
@@ -233,7 +275,9 @@ TEST_F(StimulatedRunInWindow, StimulusTheDeviceRefusesInTraceTwoIsOnTheStatusBar
         if (trace == 0) device->failAnalogTimings(1);
     };
     record();
-    EXPECT_EQ(form->statusBar()->currentMessage(), "The stimulus of trace 2 was not played (see the console).");
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
+              "Run finished: 3 traces recorded to " + form->runControl->dataFilePath() +
+                  ". The stimulus of trace 2 was not played (see the console).");
     std::ifstream in(form->runControl->summaryFilePath(), std::ios::binary);
     const std::string summary{std::istreambuf_iterator<char>(in), {}};
     EXPECT_TRUE(summary.ends_with("\r\nStimulus not played in traces: 2")) << summary;

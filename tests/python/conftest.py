@@ -104,3 +104,38 @@ def steps_file(tmp_path):
     blocks = [(t, b, t * 3000.0, 10000, int(b == 0), int(b == 1), loop, step)
               for t, (loop, step) in enumerate([(1, 0), (1, 1), (2, 0)]) for b in range(2)]
     return path, write_pldat(path, blocks, 3, 2, 1000.0)
+
+
+LOG_HEADER = "trace,step,loop,trace_start_s,output,electrode,pulse,onset_ms,type,duration_ms,intensity_ua,played"
+
+
+def log_text(value):
+    """A field as the program writes it: shortest round-trip decimals without a
+    trailing ".0", booleans as 0 or 1."""
+    if isinstance(value, bool):
+        return str(int(value))
+    if isinstance(value, float):
+        text = repr(value)
+        return text[:-2] if text.endswith(".0") else text
+    return str(value)
+
+
+def write_log(pldat_path, rows=(), lines=None):
+    """The stimulation log beside `pldat_path`: the column names and `rows`
+    (tuples in column order), or exactly `lines` when given; CR LF after each."""
+    if lines is None:
+        lines = [LOG_HEADER] + [",".join(map(log_text, row)) for row in rows]
+    path = Path(str(pldat_path)[:-len(".pldat")] + "_stimulation.csv")
+    path.write_bytes(b"".join(line.encode("latin-1") + b"\r\n" for line in lines))
+    return path
+
+
+def three_traces(folder, name="20261208_05h31m11s.pldat", trace_count=3):
+    """A hand-made run of 3 traces of 1 s, steps 1, 2, 1 in loops 1, 1, 2,
+    started at 0, 1.5 and 3.25 s."""
+    path = folder / name
+    blocks = [(t, b, start, 10000, int(b == 0), int(b == 1), loop, step)
+              for t, (start, loop, step) in enumerate([(0.0, 1, 0), (1500.0, 1, 1), (3250.0, 2, 0)])
+              for b in range(2)]
+    write_pldat(path, blocks, trace_count, 2, 1000.0)
+    return path
