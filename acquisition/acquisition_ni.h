@@ -94,15 +94,22 @@ public:
     RecordingStream fileM;
 
     // --- Stimulus output ---
+    // The output operations print a device refusal and carry on; each returns
+    // 1 when the device refused the pattern (or its start), else 0, so the
+    // caller can remember which trace went unstimulated.
     int kidouAO();
-    void TaskAOSet(int len, const float* dataF1F2);
-    void TaskAORepeatSet(int len, const float* dataF1F2, int repeat);
-    void AORepeatTask(int len, const float* dataF1F2, int repeat);
-    void AOTask();
-    void AOTaskMNL();
+    int TaskAOSet(int len, const float* dataF1F2);
+    int TaskAORepeatSet(int len, const float* dataF1F2, int repeat);
+    int AORepeatTask(int len, const float* dataF1F2, int repeat);
+    // Restarts the input (that part is never reported here) and starts the output.
+    int AOTask();
+    int AOTaskMNL();
     int TeisiAO();
     int teisiOnlyAO();
+    // Always 0, as callers rely on; whether the word reached the port is
+    // lastRoutingFailed().
     int POTask();
+    bool lastRoutingFailed() const { return routingFailed_.load(); }
     void setPOch(std::int32_t S1, std::int32_t S2);
 
     // --- Device and scaling ---
@@ -178,6 +185,7 @@ public:
 
 private:
     std::shared_ptr<daqmx::Driver> driver_;
+    std::atomic<bool> routingFailed_{false};  // the last POTask did not reach the port
     std::unique_ptr<double[]> chAryStorage_;
     std::unique_ptr<double[]> selectChAryStorage_;
     std::unique_ptr<double[]> aryDataStorage_;

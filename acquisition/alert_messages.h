@@ -2,6 +2,9 @@
 // returns these texts; the window only shows them.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 namespace korin::alerts {
 
 // Information dialog (ShowAlertForm).
@@ -16,6 +19,15 @@ inline constexpr const char* kNumericalValue = "Please input a numerical value."
 inline constexpr const char* kLastPulsePostRun = "\"Post\" value of the last pulse must be over 0 ms.";
 inline constexpr const char* kLastPulsePostManual = "\"Post\" value of the last pulse must be over 0 ms";
 inline constexpr const char* kNegativePulseTime = "Duration, Pre and Post must be 0 ms or more.";
+inline constexpr const char* kZeroLengthPulse =
+    "A pulse, with its pre and post times, must last at least one sample (0.05 ms).";
+// Run set-up, before anything is touched: {N} is the first trace (from 1) that
+// would go beyond the stimulator's range, {X} its intensity and {S} "S1" or "S2".
+inline constexpr const char* kTraceCurrentBeyondLimit =
+    "Trace {N} would stimulate with {X} \u00b5A on {S}; the stimulator's limit is 100 \u00b5A.";
+// "Start Stim", for the Manual program.
+inline constexpr const char* kManualCurrentBeyondLimit =
+    "The Manual program would stimulate with {X} \u00b5A on {S}; the stimulator's limit is 100 \u00b5A.";
 inline constexpr const char* kPatternTooLong =
     "A stimulation pattern must not be longer than 50 s (1000000 samples) per stimulator.";
 inline constexpr const char* kUnitsNotWhole = "The number of units must be a whole number of 1 or more.";
@@ -49,6 +61,14 @@ inline constexpr const char* kReplayFileNotRead = "The recording file could not 
 // disk; {N} and {M} stand for whole minutes.
 inline constexpr const char* kDiskSpaceQuestion =
     "The output folder has room for about {N} min of recording, but this run records {M} min. Record anyway?";
+// The line added to the settings summary of a run in which the device refused
+// a trace's stimulus, before the trace list.
+inline constexpr const char* kStimulusNotPlayedSummary = "Stimulus not played in traces: ";
+// Console warnings of korin16-cli about an output that reaches no tissue; {S}
+// names the output ("S1", or "S1 of Step 2"), {E} the electrode (1-16).
+inline constexpr const char* kPulsesWithoutElectrode = "{S} has pulses but no electrode: nothing reaches the tissue.";
+inline constexpr const char* kElectrodeWithoutPulses =
+    "{S} has an electrode but no pulses: electrode {E} gets no stimulus.";
 // Asked with the yes/no dialog at "Start Stim" when an output of the Manual
 // program has pulses but no electrode; {S} stands for "S1" or "S2".
 inline constexpr const char* kManualNoElectrodeQuestion =
@@ -71,5 +91,12 @@ inline constexpr const char* kEvokedSlopeWindow =
 inline constexpr const char* kEvokedSlopeWidth =
     "The slope width must be at least 0.1 ms and no longer than the measure window.";
 inline constexpr const char* kEvokedWindowReach = "Every window must lie within 100 ms of the onset.";
+
+// A catalogue text with its first `placeholder` ("{N}") replaced by `value`.
+inline std::string fillIn(std::string text, std::string_view placeholder, std::string_view value) {
+    const std::size_t at = text.find(placeholder);
+    if (at != std::string::npos) text.replace(at, placeholder.size(), value);
+    return text;
+}
 
 }  // namespace korin::alerts

@@ -7,6 +7,7 @@
 
 #include "acquisition/acquisition_ni.h"
 #include "acquisition/alert_messages.h"
+#include "acquisition/number_text.h"
 #include "acquisition/rounding.h"
 #include "files/recording_writer.h"
 
@@ -17,17 +18,6 @@ namespace {
 constexpr std::uint64_t kFullBlockBytes =
     pldat::kBlockHeaderBytes + static_cast<std::uint64_t>(AcquisitionNI::kBlockScans) * pldat::kBytesPerScan;
 constexpr double kBlockSeconds = 0.5;
-
-std::string wholeNumberText(long long value) {
-    char text[24];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-void replaceFirst(std::string& text, const std::string& placeholder, const std::string& value) {
-    const std::size_t at = text.find(placeholder);
-    if (at != std::string::npos) text.replace(at, placeholder.size(), value);
-}
 
 }  // namespace
 
@@ -58,10 +48,8 @@ std::optional<DiskShortfall> diskShortfall(std::int64_t traces, double traceSeco
 }
 
 std::string diskSpaceQuestion(const DiskShortfall& shortfall) {
-    std::string text = alerts::kDiskSpaceQuestion;
-    replaceFirst(text, "{N}", wholeNumberText(shortfall.roomMinutes));
-    replaceFirst(text, "{M}", wholeNumberText(shortfall.runMinutes));
-    return text;
+    const std::string text = alerts::fillIn(alerts::kDiskSpaceQuestion, "{N}", wholeNumberText(shortfall.roomMinutes));
+    return alerts::fillIn(text, "{M}", wholeNumberText(shortfall.runMinutes));
 }
 
 }  // namespace korin

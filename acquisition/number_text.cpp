@@ -107,6 +107,25 @@ std::string defaultNumberText(double value) {
     return out;
 }
 
+std::string wholeNumberText(long long value) {
+    char text[24];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+std::string rangesText(const std::vector<std::int64_t>& ascending) {
+    std::string text;
+    for (std::size_t i = 0; i < ascending.size();) {
+        std::size_t last = i;
+        while (last + 1 < ascending.size() && ascending[last + 1] == ascending[last] + 1) ++last;
+        if (!text.empty()) text += ", ";
+        text += wholeNumberText(ascending[i]);
+        if (last > i) text += "-" + wholeNumberText(ascending[last]);
+        i = last + 1;
+    }
+    return text;
+}
+
 char* writeShortest(char* out, double value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
 char* writeShortest(char* out, float value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }
 char* writeShortest(char* out, std::int32_t value) { return std::to_chars(out, out + kShortestTextRoom, value).ptr; }

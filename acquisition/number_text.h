@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korin {
 
@@ -30,6 +31,12 @@ std::string defaultNumberText(double value);
 // first, for numbers that come out of arithmetic: 0.02 + 0.02 + 0.02 is
 // 0.06000000000000001, and to 15 digits it reads "0.06".
 std::string defaultNumberText(double value, int significantDigits);
+
+// A whole number in plain decimal digits: "7", "-12", "172800".
+std::string wholeNumberText(long long value);
+
+// Ascending whole numbers with runs joined: "2", "2, 5", "3-6, 9"; "" for none.
+std::string rangesText(const std::vector<std::int64_t>& ascending);
 
 // Room for any text of writeShortest.
 constexpr std::size_t kShortestTextRoom = 32;

@@ -20,6 +20,7 @@
 #include "processing/filter_selectors.h"
 #include "processing/thresholds.h"
 #include "stimulation/stimulus_controller.h"
+#include "stimulation/stimulus_playback.h"
 
 using korin::RunState;
 namespace alerts = korin::alerts;
@@ -302,7 +303,27 @@ bool RunControl::openRecordingFiles() {
         abandonSetUp();
         return false;
     }
+    summaryWritten_ = true;
     return true;
+}
+
+void RunControl::showStimulusRefusals() {
+    const std::uint64_t refusals = stim_.playback().refusals();
+    if (refusals == refusalsShown_) return;
+    refusalsShown_ = refusals;
+    window_.showStatus(runningStatus());
+}
+
+std::string RunControl::stimulusNews() const { return stim::notPlayedStatus(stim_.playback()); }
+
+void RunControl::noteRefusalsInSummary() {
+    const std::string line = stim::notPlayedSummaryLine(stim_.playback());
+    if (line.empty() || !summaryWritten_) return;
+    std::string why;
+    if (!appendSettingsSummaryLine(summaryPath_, line, &why)) {
+        std::printf("%s (%s)\n", line.c_str(), why.c_str());
+        std::fflush(stdout);
+    }
 }
 
 bool RunControl::measureDCOffset() {
@@ -350,6 +371,13 @@ void RunControl::AcquisitionSetUp() {
     }
     double repeat = 0;
     if (!validateAndReadSettings(repeat)) return;
+    if (std::string problem = stim_.runCurrentProblem(window_.stepEnabled(StimulusController::kStep1),
+                                                      window_.stepEnabled(StimulusController::kStep2),
+                                                      korin::truncSaturating<std::int64_t>(repeat));
+        !problem.empty()) {
+        alertStopped(problem);
+        return;
+    }
     if (rectf && acq_.pldatExportOn && !diskSpaceAgreed(repeat)) {
         StopTyuuDisable();
         return;
@@ -373,6 +401,10 @@ void RunControl::AcquisitionSetUp() {
     runActive_ = true;
     passTiming_.clear();
     PlayTyuuDisable();
+    // A new run: the last run's refusals are no longer news.
+    stim_.clearPlayback();
+    refusalsShown_ = 0;
+    summaryWritten_ = false;
 
     manualPath_.clear();
     if (rectf && !openRecordingFiles()) return;
@@ -537,6 +569,7 @@ void RunControl::AcquisitionLoop() {
             window_.setPauseButtonsEnabled(true);
         }
         clock.PlusKeikaTime();
+        showStimulusRefusals();
         window_.pollEvents();
         notePass();
     }
@@ -549,7 +582,8 @@ void RunControl::pausedWait() {
         window_.setManualButtonEnabled(true);
         IntervalTime = getIntervalAll(acq_.timer->getTraceMax() - acq_.timer->getnowtrace());
     }
-    window_.showStatus(KyuusiTyuu ? korin::status::kPausedBetweenTraces : korin::status::kPausedInTrace);
+    window_.showStatus(korin::status::withNews(
+        KyuusiTyuu ? korin::status::kPausedBetweenTraces : korin::status::kPausedInTrace, stimulusNews()));
     while (PauseTyuu) {
         window_.pollEvents();
         if (stim_.stimStop) window_.setText(RunText::ManualButton, kStartStim);
@@ -571,7 +605,10 @@ void RunControl::finishMethod() {
     const bool noBlock = acq_.file.isOpen() && acq_.file.committedBytes() <= pldat::kFileHeaderBytes;
     // Closed whatever the record flag says now: a file that is open is always closed.
     acq_.fileclose();
-    if (noBlock) discardRecordingFiles();
+    if (noBlock)
+        discardRecordingFiles();
+    else
+        noteRefusalsInSummary();
     acq_.filecloseManual();
     resumeRequested_ = false;
     // The end of a run ends any manual stimulation with it.
@@ -617,9 +654,13 @@ korin::status::RunOutcome RunControl::outcome() const {
     return run;
 }
 
-std::string RunControl::runningStatus() const { return korin::status::runRunning(outcome()); }
+std::string RunControl::runningStatus() const {
+    return korin::status::withNews(korin::status::runRunning(outcome()), stimulusNews());
+}
 
-std::string RunControl::endOfRunStatus() const { return korin::status::runEnd(outcome()); }
+std::string RunControl::endOfRunStatus() const {
+    return korin::status::withNews(korin::status::runEnd(outcome()), stimulusNews());
+}
 
 // --- Manual stimulation ---
 

@@ -131,6 +131,12 @@ private:
     // Removes the files this set-up created, for a run that leaves no block.
     void discardRecordingFiles();
     bool measureDCOffset();
+    // The status line again when the device has refused a trace's stimulus
+    // since it was last shown, and the sentence that tells of the refusals.
+    void showStimulusRefusals();
+    std::string stimulusNews() const;
+    // The trace list of the refusals, added to the run's settings summary.
+    void noteRefusalsInSummary();
     void installFilter();
     void resumeFromPause();
     bool recordingPass();
@@ -160,6 +166,8 @@ private:
     bool faultPending_ = false;  // the run ends with the internal-error alert
     std::string dataPath_, summaryPath_, manualPath_;
     bool summaryCreated_ = false;  // the summary file did not exist before this run
+    bool summaryWritten_ = false;  // this run appended its summary to summaryPath_
+    std::uint64_t refusalsShown_ = 0;  // the stimulus refusals the status line tells of
     PassTiming passTiming_;
     korin::FirstThresholds firstThresholds_;
 };

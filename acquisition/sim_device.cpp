@@ -267,6 +267,12 @@ int32 SimulatedDevice::DAQmxCfgSampClkTiming(TaskHandle taskHandle, const char* 
             return fail(DAQmxErrorInvalidAttributeValue, "The simulated inputs acquire continuously only.", task);
         task->bufferScans = sampsPerChan > 0 ? sampsPerChan : kDefaultInputBufferScans;
     } else {
+        if (analogTimingFailures_ != 0) {
+            if (analogTimingFailures_ > 0) --analogTimingFailures_;
+            return fail(DAQmxErrorInvalidAttributeValue,
+                        "The analog outputs refused the sample clock: the device did not accept the configuration.",
+                        task);
+        }
         const bool continuous = sampleMode == DAQmx_Val_ContSamps;
         const std::uint64_t scans = sampsPerChan > 0 ? sampsPerChan : (continuous ? kDefaultOutputBufferScans : 0);
         if (scans == 0 || scans > kMaxOutputBufferScans)
@@ -765,6 +771,11 @@ void SimulatedDevice::failAnalogWrites(int count) {
     analogWriteFailures_ = count;
 }
 
+void SimulatedDevice::failAnalogTimings(int count) {
+    Lock lock(mutex_);
+    analogTimingFailures_ = count;
+}
+
 void SimulatedDevice::failDigitalWrites(int count) {
     Lock lock(mutex_);
     digitalWriteFailures_ = count;
@@ -775,5 +786,6 @@ void SimulatedDevice::clearFaults() {
     absent_ = false;
     readFailArmed_ = false;
     analogWriteFailures_ = 0;
+    analogTimingFailures_ = 0;
     digitalWriteFailures_ = 0;
 }

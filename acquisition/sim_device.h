@@ -148,6 +148,10 @@ public:
     void setAbsent(bool absent);                   // every create fails: device not found
     void failReadAfterScans(std::uint64_t scans);  // the read that passes this many more scans fails
     void failAnalogWrites(int count = -1);         // the next `count` writes fail (-1: all)
+    // The next `count` sample-clock configurations of the analog outputs fail
+    // (-1: all): the device refuses the pattern a trace's preparation sets up,
+    // and no repeating writer in flight can take the fault instead.
+    void failAnalogTimings(int count = -1);
     void failDigitalWrites(int count = -1);
     void clearFaults();
 
@@ -219,5 +223,6 @@ private:
     bool readFailArmed_ = false;
     std::uint64_t readFailAfter_ = 0;
     int analogWriteFailures_ = 0;
+    int analogTimingFailures_ = 0;
     int digitalWriteFailures_ = 0;
 };

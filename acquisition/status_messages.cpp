@@ -15,6 +15,15 @@ std::string traces(std::int64_t n) { return counted(n, "trace", "traces"); }
 
 std::string dcOffsetLeft(double seconds) { return "Measuring the DC offset: " + defaultNumberText(seconds) + " s left"; }
 
+std::string stimulusNotPlayed(std::int64_t traceNumber) {
+    return "The stimulus of trace " + std::to_string(traceNumber) + " was not played (see the console).";
+}
+
+std::string withNews(const std::string& status, const std::string& news) {
+    if (status.empty() || news.empty()) return status + news;
+    return status + ". " + news;
+}
+
 std::string runRunning(const RunOutcome& run) {
     return run.dataFile.empty() ? "Running with Play: nothing is recorded" : "Recording to " + run.dataFile;
 }

@@ -26,6 +26,13 @@ inline constexpr const char* kNoRecordingOpen = "Open a recording with \"...\" b
 // "Measuring the DC offset: 5.5 s left", before each of the set-up's offset blocks.
 std::string dcOffsetLeft(double seconds);
 
+// After the device refused the stimulus of trace N (from 1), added to what the
+// line says for the rest of the run and after it: "The stimulus of trace 2 was
+// not played (see the console)."
+std::string stimulusNotPlayed(std::int64_t traceNumber);
+// `status` with `news` after it as a sentence of its own; either may be "".
+std::string withNews(const std::string& status, const std::string& news);
+
 // What run control knows of a run when it reports on it.
 struct RunOutcome {
     std::int64_t tracesComplete = 0;

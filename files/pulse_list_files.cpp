@@ -1,9 +1,7 @@
 #include "files/pulse_list_files.h"
 
-#include <cmath>
 #include <filesystem>
 
-#include "acquisition/number_text.h"
 #include "files/atomic_file.h"
 #include "files/regular_file.h"
 #include "files/text_encoding.h"
@@ -18,7 +16,7 @@ constexpr std::string_view kByRep = "by rep";
 constexpr std::string_view kRepeatAll = "repeat all the time";
 constexpr std::string_view kTrue = "True";
 constexpr const char* kColumns = "Pulsetype,Duration,Intensity,Pre,Post";
-constexpr std::size_t kUnitFields = 5;
+constexpr std::size_t kUnitFields = stim::kPulseTextFields;
 // Step files: flag line, column names, then units; manual files: column names, then units.
 constexpr std::int32_t kFirstStepUnitLine = 3;
 constexpr std::int32_t kFirstManualUnitLine = 2;
@@ -44,21 +42,6 @@ std::vector<std::string_view> split(std::string_view line) {
 }
 
 const char* flagText(bool on) { return on ? "True" : "False"; }
-
-// Why a unit line cannot be loaded as it was saved, or "".
-std::string unitLineProblem(const std::vector<std::string_view>& f) {
-    if (f[0] != PulseConfigs::kBiphasic && f[0] != PulseConfigs::kConst)
-        return "the pulse type \"" + std::string(f[0]) + "\" is neither \"Biphasic\" nor \"Const\"";
-    constexpr const char* kFields[] = {"Pulsetype", "Duration", "Intensity", "Pre", "Post"};
-    for (std::size_t i = 1; i < kUnitFields; ++i)
-        if (!stim::parseFloat32(f[i]))
-            return std::string("the ") + kFields[i] + " \"" + std::string(f[i]) + "\" is not a number";
-    const float intensity = *stim::parseFloat32(f[2]);
-    if (std::fabs(intensity) > stim::kIntensityLimitUa)
-        return "the intensity " + std::string(f[2]) + " \u00B5A is beyond the stimulator's \u00B1" +
-               korin::defaultNumberText(stim::kIntensityLimitUa) + " \u00B5A";
-    return {};
-}
 
 std::string unitLines(const std::vector<PulseConfigs>& list) {
     std::string text;
@@ -95,7 +78,7 @@ PulseListFile parsePulseList(std::string_view text, bool manual, std::string_vie
         ++lineNumber;
         const std::vector<std::string_view> f = split(line);
         if (lineNumber >= firstUnitLine && f.size() == kUnitFields) {
-            if (std::string problem = unitLineProblem(f); !problem.empty()) {
+            if (std::string problem = stim::pulseTextProblem(f); !problem.empty()) {
                 file.error = std::string(source) + " line " + std::to_string(lineNumber) + ": " + problem;
                 break;
             }

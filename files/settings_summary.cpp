@@ -46,8 +46,9 @@ std::string settingsSummaryText(const SettingsSummary& s) {
     return text;
 }
 
-bool appendSettingsSummary(const std::string& path, const SettingsSummary& summary, std::string* error) {
-    const std::string bytes = korin::toShiftJis(settingsSummaryText(summary));
+namespace {
+
+bool appendBytes(const std::string& path, const std::string& bytes, std::string* error) {
     std::FILE* f = std::fopen(path.c_str(), "ab");
     if (f == nullptr) {
         if (error) *error = "cannot open " + path + ": " + std::strerror(errno);
@@ -61,4 +62,14 @@ bool appendSettingsSummary(const std::string& path, const SettingsSummary& summa
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool appendSettingsSummary(const std::string& path, const SettingsSummary& summary, std::string* error) {
+    return appendBytes(path, korin::toShiftJis(settingsSummaryText(summary)), error);
+}
+
+bool appendSettingsSummaryLine(const std::string& path, const std::string& line, std::string* error) {
+    return appendBytes(path, korin::toShiftJis(kLineEnd + line), error);
 }

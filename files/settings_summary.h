@@ -30,3 +30,8 @@ std::string settingsSummaryText(const SettingsSummary& summary);
 // Appends the Shift-JIS summary to `path`, creating it when missing. False when
 // the file cannot be opened or written, with the reason in `error`.
 bool appendSettingsSummary(const std::string& path, const SettingsSummary& summary, std::string* error = nullptr);
+
+// Adds one more line to the summary at `path` once the run is over (a CR LF,
+// then the line, none after it, as the summary itself ends). False, with the
+// reason in `error`, when the file cannot be opened or written.
+bool appendSettingsSummaryLine(const std::string& path, const std::string& line, std::string* error = nullptr);

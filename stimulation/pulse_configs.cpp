@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "acquisition/number_text.h"
+
 void PulseConfigs::setParameter(std::string pulsetype, std::string duration, std::string intensity,
                                 std::string pre, std::string post) {
     Pulsetype = std::move(pulsetype);
@@ -42,6 +44,20 @@ std::optional<float> parseFloat32(std::string_view text) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
     return value;
+}
+
+std::string pulseTextProblem(const std::vector<std::string_view>& f) {
+    if (f.size() != kPulseTextFields) return "a pulse has five fields: Pulsetype,Duration,Intensity,Pre,Post";
+    if (f[0] != PulseConfigs::kBiphasic && f[0] != PulseConfigs::kConst)
+        return "the pulse type \"" + std::string(f[0]) + "\" is neither \"Biphasic\" nor \"Const\"";
+    constexpr const char* kFields[kPulseTextFields] = {"Pulsetype", "Duration", "Intensity", "Pre", "Post"};
+    for (std::size_t i = 1; i < kPulseTextFields; ++i)
+        if (!parseFloat32(f[i])) return std::string("the ") + kFields[i] + " \"" + std::string(f[i]) + "\" is not a number";
+    const float intensity = *parseFloat32(f[2]);
+    if (std::fabs(intensity) > kIntensityLimitUa)
+        return "the intensity " + std::string(f[2]) + " \u00B5A is beyond the stimulator's \u00B1" +
+               korin::defaultNumberText(kIntensityLimitUa) + " \u00B5A";
+    return {};
 }
 
 std::int32_t fieldSamples(const std::string& ms) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class PulseConfigs {
 public:
@@ -39,6 +40,15 @@ inline constexpr double kIntensityLimitUa = 100.0;
 // Parses like the editor's single-precision fields: surrounding blanks and a
 // leading '+' allowed, the whole text must be a finite number.
 std::optional<float> parseFloat32(std::string_view text);
+
+// Pulsetype, Duration, Intensity, Pre and Post, in that order.
+inline constexpr std::size_t kPulseTextFields = 5;
+// Why the kPulseTextFields texts of a pulse cannot be played as written, or
+// "": a type other than "Biphasic" or "Const", a field that is not a number,
+// or an intensity beyond the stimulator's range. Where the window's boxes
+// correct such a value in sight, a stored list or a command line would change
+// the pulse unseen, so they refuse it with this text instead.
+std::string pulseTextProblem(const std::vector<std::string_view>& fields);
 
 // Samples of one time field: the single-precision value widened, × 20,
 // truncated. Unparsable or negative texts give 0; counts saturate one past

@@ -19,18 +19,6 @@ void dump(const std::vector<float>& values, std::FILE* out) {
     std::fflush(out);
 }
 
-// The repetition's intensity: computed in double, stored in single precision,
-// clamped at 0 so the polarity never flips.
-float repIntensity(float intensity, std::int32_t roop, float inc) {
-    const double step = static_cast<double>(roop) * static_cast<double>(inc);
-    if (intensity < 0) {
-        double v = static_cast<double>(intensity) - step;
-        return v > 0 ? 0.0f : static_cast<float>(v);
-    }
-    double v = static_cast<double>(intensity) + step;
-    return v < 0 ? 0.0f : static_cast<float>(v);
-}
-
 std::int32_t toCount(double v) {
     if (!(v > 0)) return 0;
     if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
@@ -74,6 +62,16 @@ void PulseParameters::OutPulseAmplitueAryF2(std::FILE* out) const { dump(PulseAm
 void PulseParameters::OutPulseAmplitueAryF1F2(std::FILE* out) const { dump(PulseAmplitudeAryS1S2, out); }
 
 namespace stim {
+
+float repIntensity(float intensity, std::int64_t roop, float inc) {
+    const double step = static_cast<double>(roop) * static_cast<double>(inc);
+    if (intensity < 0) {
+        double v = static_cast<double>(intensity) - step;
+        return v > 0 ? 0.0f : static_cast<float>(v);
+    }
+    double v = static_cast<double>(intensity) + step;
+    return v < 0 ? 0.0f : static_cast<float>(v);
+}
 
 std::int64_t listSamples(const std::vector<PulseConfigs>& list) {
     std::int64_t total = 0;
@@ -157,6 +155,7 @@ std::string pulseProblem(const PulseConfigs& pulse) {
         auto v = parseFloat32(*text);
         if (v && *v < 0) return korin::alerts::kNegativePulseTime;
     }
+    if (shapeOf(pulse).total() == 0) return korin::alerts::kZeroLengthPulse;
     return {};
 }
 

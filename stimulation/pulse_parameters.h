@@ -65,6 +65,11 @@ namespace stim {
 
 inline constexpr double kVoltsPerMicroamp = 0.04;  // ±100 µA maps to the ±4 V of the outputs
 
+// A "Biphasic" intensity for repetition `roop` of "by rep #": it moves away
+// from zero by roop × inc (in double, stored in single precision) and stops at
+// 0 rather than flip polarity.
+float repIntensity(float intensity, std::int64_t roop, float inc);
+
 // Renders a pulse list in order from position 0. With a repetition index and
 // increment, "Biphasic" intensities move away from zero by roop × inc and stop
 // at 0 rather than flip polarity; "Const" pulses keep theirs.
@@ -97,10 +102,10 @@ float getMaxIntensity(const PulseParameters& program, int f, std::int32_t index)
 bool endsAboveZero(const PulseParameters& program, int f);
 
 // Why a pulse may not be added or applied ("" if it may): a negative Duration,
-// Pre or Post.
+// Pre or Post, or no sample at all (it would be listed but never played).
 std::string pulseProblem(const PulseConfigs& pulse);
-// Why a program may not be played ("" if it may): a negative time in any pulse
-// or more than kMaxSamplesPerOutput samples on an output.
+// Why a program may not be played ("" if it may): a pulse pulseProblem refuses
+// on an output that is on, or more than kMaxSamplesPerOutput samples on one.
 std::string programProblem(const PulseParameters& program);
 // Exact sample count of a list (saturating per field), for length checks.
 std::int64_t listSamples(const std::vector<PulseConfigs>& list);

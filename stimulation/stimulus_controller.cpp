@@ -7,6 +7,7 @@
 #include "acquisition/alert_messages.h"
 #include "acquisition/timer.h"
 #include "stimulation/electrode_routing.h"
+#include "stimulation/run_checks.h"
 
 namespace {
 
@@ -51,7 +52,17 @@ std::string StimulusController::runStartProblem(bool step1Enabled, bool step2Ena
 
 std::string StimulusController::manualStartProblem() const {
     if (auto problem = stim::programProblem(program(kManual)); !problem.empty()) return problem;
+    for (int f : {PulseParameters::kS1, PulseParameters::kS2})
+        if (auto excess = stim::storedCurrentExcess(program(kManual), f)) return stim::manualCurrentMessage(*excess);
     return PulsePost0Check() ? korin::alerts::kLastPulsePostManual : std::string();
+}
+
+std::string StimulusController::runCurrentProblem(bool step1Enabled, bool step2Enabled, std::int64_t traces) const {
+    std::vector<const PulseParameters*> order;
+    if (step1Enabled) order.push_back(&program(kStep1));
+    if (step2Enabled) order.push_back(&program(kStep2));
+    const std::optional<stim::CurrentExcess> excess = stim::firstCurrentExcess(order, traces);
+    return excess ? stim::traceCurrentMessage(*excess) : std::string();
 }
 
 std::string StimulusController::manualNoElectrodeQuestion() const {
@@ -61,9 +72,7 @@ std::string StimulusController::manualNoElectrodeQuestion() const {
     const bool s2 = unrouted(PulseParameters::kS2);
     if (s1 && s2) return korin::alerts::kManualNoElectrodesQuestion;
     if (!s1 && !s2) return {};
-    std::string question = korin::alerts::kManualNoElectrodeQuestion;
-    question.replace(question.find("{S}"), 3, s1 ? "S1" : "S2");
-    return question;
+    return korin::alerts::fillIn(korin::alerts::kManualNoElectrodeQuestion, "{S}", s1 ? "S1" : "S2");
 }
 
 // --- Step outputs ---
@@ -92,7 +101,11 @@ void StimulusController::getStimPatternArray() {
     StimOnOff = 1;
 }
 
-void StimulusController::poTaskStimChSelect() { acq_.POTask(); }
+void StimulusController::poTaskStimChSelect() {
+    acq_.POTask();
+    // A word that never reached the port leaves the pattern on the wrong electrodes.
+    if (acq_.lastRoutingFailed() && StimOnOff && prepared_) playback_.refused(prepared_->trace);
+}
 
 void StimulusController::StimOutPut() {
     // A pause inside a trace used up the armed output; arm it again so the
@@ -101,7 +114,7 @@ void StimulusController::StimOutPut() {
         getStimPatternArray();
         poTaskStimChSelect();
     }
-    acq_.AOTask();
+    if (acq_.AOTask() != 0 && StimOnOff && prepared_) playback_.refused(prepared_->trace);
     StimSleepStart();
 }
 
@@ -185,14 +198,18 @@ void StimulusController::prepareStep(int step, Outputs which) {
     PreparedOutput out;
     out.samples = n;
     out.repeatAll = p.repeatAll != 0;
+    out.trace = clock != nullptr ? static_cast<std::int64_t>(clock->getnowtrace()) : 0;
+    playback_.armed(out.trace, which != Outputs::kS2, which != Outputs::kS1);
+    int refused = 0;
     if (out.repeatAll) {
         p.repeat = stim::repeatCount(tracetimems_, n);
         out.repeat = p.repeat;
         out.buffer = p.PulseAmplitudeAryS1S2;
-        acq_.TaskAORepeatSet(n, p.PulseAmplitudeAryS1S2.data(), p.repeat);
+        refused = acq_.TaskAORepeatSet(n, p.PulseAmplitudeAryS1S2.data(), p.repeat);
     } else {
-        acq_.TaskAOSet(n, p.PulseAmplitudeAryS1S2.data());
+        refused = acq_.TaskAOSet(n, p.PulseAmplitudeAryS1S2.data());
     }
+    if (refused != 0) playback_.refused(out.trace);
     prepared_ = std::move(out);
     preparedSlot_ = stepSlot(step, which);
 }
@@ -210,7 +227,7 @@ void StimulusController::runStepOutput(const PreparedOutput& out, StimWorker& se
         if (outputLive_.exchange(false)) acq_.teisiOnlyAO();
         return;
     }
-    acq_.AORepeatTask(out.samples, out.buffer.data(), out.repeat);
+    if (acq_.AORepeatTask(out.samples, out.buffer.data(), out.repeat) != 0) playback_.refused(out.trace);
 }
 
 bool StimulusController::endStepWorkers() {

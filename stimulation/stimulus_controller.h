@@ -16,6 +16,7 @@
 
 #include "stimulation/pulse_parameters.h"
 #include "stimulation/stim_worker.h"
+#include "stimulation/stimulus_playback.h"
 
 class AcquisitionNI;
 
@@ -56,8 +57,13 @@ public:
     // a negative time or an oversized pattern on an output of an enabled step,
     // then the trailing-zero check of all three programs.
     std::string runStartProblem(bool step1Enabled, bool step2Enabled) const;
-    // The same for "Start Stim", on the Manual program.
+    // The same for "Start Stim", on the Manual program, and a pulse beyond the
+    // stimulator's range.
     std::string manualStartProblem() const;
+    // The alert that keeps a run of `traces` traces from starting because a
+    // trace would go beyond the stimulator's range ("" when none would), with
+    // the enabled steps taking turns. Needs the increments parsed.
+    std::string runCurrentProblem(bool step1Enabled, bool step2Enabled, std::int64_t traces) const;
     // The question "Start Stim" asks first when an output of the Manual program
     // has pulses but no electrode (it is not played); "" when none has.
     std::string manualNoElectrodeQuestion() const;
@@ -93,6 +99,7 @@ public:
         std::int32_t samples = 0;   // per output
         std::int32_t repeat = 0;
         bool repeatAll = false;
+        std::int64_t trace = 0;  // the run clock's trace (0-based) it is for
     };
     // Worker bodies: finite mode waits the pattern and stops the output;
     // "repeat all the time" writes the pattern again until StimStop.
@@ -127,6 +134,11 @@ public:
     std::int32_t getTimeLineXMaxF1(int step) const { return stim::getTimeLineXMaxF1(program(step)); }
     std::int32_t getTimeLineXMaxF2(int step) const { return stim::getTimeLineXMaxF2(program(step)); }
     std::int32_t getTimeLineXMax(int step) const { return stim::getTimeLineXMax(program(step)); }
+
+    // What became of every trace's stimulus in the current (or last) run: the
+    // device refusals, by trace and output. Cleared by clearPlayback at set-up.
+    const StimulusPlayback& playback() const { return playback_; }
+    void clearPlayback() { playback_.clear(); }
 
     // A stimulus is prepared for the coming trace.
     std::atomic<std::uint8_t> StimOnOff{0};
@@ -170,4 +182,5 @@ private:
     // The output task was started and nothing has stopped it yet; a finite
     // worker clears it after its stop.
     std::atomic<bool> outputLive_{false};
+    StimulusPlayback playback_;
 };

@@ -56,10 +56,10 @@ bool nothingRouted(const AcquisitionNI& acq) {
 
 }  // namespace
 
-void AcquisitionNI::TaskAOSet(int len, const float* dataF1F2) {
-    if (nothingRouted(*this)) return;
+int AcquisitionNI::TaskAOSet(int len, const float* dataF1F2) {
+    if (nothingRouted(*this)) return 0;
     std::vector<double> staging = stage(len, dataF1F2, "TaskAOSet");
-    if (staging.empty()) return;
+    if (staging.empty()) return 1;
     TaskHandle ao = taskHandleAnalog1;
     int32 status = driver_->DAQmxCfgSampClkTiming(ao, "OnboardClock", kSampleRate, DAQmx_Val_Rising,
                                                   DAQmx_Val_FiniteSamps, static_cast<uInt64>(len));
@@ -69,16 +69,17 @@ void AcquisitionNI::TaskAOSet(int len, const float* dataF1F2) {
     error = status;
     if (failed(status)) {
         printLine(std::string("DAQmx Error") + kFullWidthSpace + "TaskAOSet!: " + extendedErrorText());
-        return;
+        return 1;
     }
     StimRepeat = 0;
+    return 0;
 }
 
-void AcquisitionNI::TaskAORepeatSet(int len, const float* dataF1F2, int repeat) {
-    if (nothingRouted(*this)) return;
+int AcquisitionNI::TaskAORepeatSet(int len, const float* dataF1F2, int repeat) {
+    if (nothingRouted(*this)) return 0;
     StimStop = 0;
     std::vector<double> staging = stage(len, dataF1F2, "TaskAORepeatSet");
-    if (staging.empty()) return;
+    if (staging.empty()) return 1;
     TaskHandle ao = taskHandleAnalog1;
     // The continuous buffer holds two patterns: one written now, the next
     // written by the worker while the first plays.
@@ -96,14 +97,15 @@ void AcquisitionNI::TaskAORepeatSet(int len, const float* dataF1F2, int repeat) 
         // Forget the cleared handle; later output calls of the run fail and print.
         taskHandleAnalog1.compare_exchange_strong(ao, nullptr);
         printLine("test3");
-        return;
+        return 1;
     }
     StimRepeat = repeat;
+    return 0;
 }
 
-void AcquisitionNI::AORepeatTask(int len, const float* dataF1F2, int /*repeat*/) {
+int AcquisitionNI::AORepeatTask(int len, const float* dataF1F2, int /*repeat*/) {
     std::vector<double> staging = stage(len, dataF1F2, "AORepeatTask");
-    if (staging.empty()) return;
+    if (staging.empty()) return 1;
     TaskHandle ao = taskHandleAnalog1;
     const int writes = StimRepeat;  // the count TaskAORepeatSet stored
     const double timeout = repeatWriteTimeoutSec(len);
@@ -121,27 +123,30 @@ void AcquisitionNI::AORepeatTask(int len, const float* dataF1F2, int /*repeat*/)
             driver_->DAQmxClearTask(ao);
             taskHandleAnalog1.compare_exchange_strong(ao, nullptr);
             printLine(std::string("DAQmx Error!") + kFullWidthSpace + "AORepeatTask: " + text);
-            break;
+            return 1;
         }
     }
+    return 0;
 }
 
-void AcquisitionNI::AOTask() {
+int AcquisitionNI::AOTask() {
     // Restart the input right before the output so that sample 0 of the
     // pattern and of the trace's first block begin together.
     TeisiStoponly();
     startTaskOnly();
     int32 status = driver_->DAQmxStartTask(taskHandleAnalog1);
     error = status;
-    if (failed(status))
-        printLine(std::string("DAQmx Error") + kFullWidthSpace + "AOTask!: " + extendedErrorText());
+    if (!failed(status)) return 0;
+    printLine(std::string("DAQmx Error") + kFullWidthSpace + "AOTask!: " + extendedErrorText());
+    return 1;
 }
 
-void AcquisitionNI::AOTaskMNL() {
+int AcquisitionNI::AOTaskMNL() {
     int32 status = driver_->DAQmxStartTask(taskHandleAnalog1);
     error = status;
-    if (failed(status))
-        printLine(std::string("DAQmx Error") + kFullWidthSpace + "AOTaskMNL: " + extendedErrorText());
+    if (!failed(status)) return 0;
+    printLine(std::string("DAQmx Error") + kFullWidthSpace + "AOTaskMNL: " + extendedErrorText());
+    return 1;
 }
 
 int AcquisitionNI::TeisiAO() {
@@ -171,6 +176,7 @@ int AcquisitionNI::POTask() {
         status = driver_->DAQmxWriteDigitalU32(task, 1, 1, kRoutingTimeoutSec, DAQmx_Val_GroupByChannel, &word,
                                                nullptr, nullptr);
     error = status;
+    routingFailed_ = failed(status);
     std::string text = failed(status) ? extendedErrorText() : std::string();
     // The port lines keep the written level after the task is released.
     if (created) {

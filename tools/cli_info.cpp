@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "acquisition/number_text.h"
 #include "files/file_reader.h"
 #include "tools/cli_commands.h"
 
@@ -91,15 +92,7 @@ std::vector<int> presentChannels(const FileReader& r) {
 
 // "1-16" or "1, 2, 4-16".
 std::string channelRanges(const std::vector<int>& channels) {
-    std::string out;
-    for (std::size_t i = 0; i < channels.size();) {
-        std::size_t j = i;
-        while (j + 1 < channels.size() && channels[j + 1] == channels[j] + 1) ++j;
-        if (!out.empty()) out += ", ";
-        out += std::to_string(channels[i]);
-        if (j > i) out += "-" + std::to_string(channels[j]);
-        i = j + 1;
-    }
+    const std::string out = korin::rangesText(std::vector<std::int64_t>(channels.begin(), channels.end()));
     return out.empty() ? "none" : out;
 }
 

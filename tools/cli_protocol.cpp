@@ -8,11 +8,10 @@
 #include "acquisition/headless_run_window.h"
 #include "acquisition/number_text.h"
 #include "stimulation/electrode_routing.h"
+#include "stimulation/run_checks.h"
 #include "stimulation/step_editor.h"
 
 namespace {
-
-constexpr int kPulseFields = 5;
 
 std::vector<std::string> split(std::string_view text, char separator) {
     std::vector<std::string> parts;
@@ -31,19 +30,23 @@ std::optional<int> electrodeNumber(const char* text) {
     return *n;
 }
 
-// Adds the pulses of `list` to output f in order, each through "Add".
+// Adds the pulses of `list` to output f in order, each through "Add". A
+// refusal names the option and the pulse: `--step1-s1 pulse 2 "…": why`.
 std::string addPulses(stim::StepEditor& editor, int f, const std::string& list) {
     if (list.empty()) return {};
     editor.selectOutput(f);
+    const char* option = f == PulseParameters::kS1 ? "--step1-s1" : "--step1-s2";
+    int number = 0;
     for (const std::string& text : split(list, ';')) {
+        const std::string pulse = std::string(option) + " pulse " + std::to_string(++number) + " \"" + text + "\": ";
         const std::vector<std::string> field = split(text, ',');
-        if (field.size() != kPulseFields)
-            return "a pulse needs TYPE,DURATION,INTENSITY,PRE,POST, not \"" + text + "\"";
-        if (field[0] != PulseConfigs::kBiphasic && field[0] != PulseConfigs::kConst)
-            return "a pulse type is Biphasic or Const, not \"" + field[0] + "\"";
+        // The window's boxes would turn an unparsable intensity into 10 and clamp
+        // one beyond the range in sight; unseen here, so these are refused.
+        if (std::string problem = stim::pulseTextProblem(std::vector<std::string_view>(field.begin(), field.end())); !problem.empty())
+            return pulse + problem;
         editor.tab.fields.setParameter(field[0], field[1], field[2], field[3], field[4]);
         editor.tab.units = "1";
-        if (std::string alert = editor.add().alert; !alert.empty()) return alert;
+        if (std::string alert = editor.add().alert; !alert.empty()) return pulse + alert;
     }
     return {};
 }
@@ -111,4 +114,13 @@ std::string applyProtocol(const CliProtocol& protocol, PulseParameters& step1, d
     if (protocol.repeatAll && !editor.repeatAllOn()) editor.toggleRepeatAll();
     window.step1Enabled = step1.S1ChAddNum > 0 || step1.S2ChAddNum > 0;
     return {};
+}
+
+void warnUntargetedOutputs(const PulseParameters& step1, bool checkStep1, const PulseParameters& step2,
+                           bool checkStep2) {
+    std::vector<std::string> warnings;
+    if (checkStep1) warnings = stim::untargetedOutputWarnings(step1, "");
+    if (checkStep2)
+        for (std::string& w : stim::untargetedOutputWarnings(step2, " of Step 2")) warnings.push_back(std::move(w));
+    for (const std::string& w : warnings) std::fprintf(stderr, "warning: %s\n", w.c_str());
 }

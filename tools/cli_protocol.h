@@ -27,6 +27,13 @@ int takeProtocolOption(int count, char** args, CliProtocol& protocol);
 const char* protocolUsage();
 
 // Builds Step 1 of `step1` for a trace of `traceSeconds` and enables the step
-// on `window` when any pulse is given. Returns the editor's refusal, or "".
+// on `window` when any pulse is given. A time or intensity that is not a
+// number, or an intensity beyond ±100 µA, is refused rather than corrected as
+// the window's boxes would. Returns the refusal, naming the pulse, or "".
 std::string applyProtocol(const CliProtocol& protocol, PulseParameters& step1, double traceSeconds,
                           HeadlessRunWindow& window);
+
+// One warning line on standard error for each output, of the steps checked,
+// with pulses but no electrode or an electrode but no pulses; the run goes on.
+void warnUntargetedOutputs(const PulseParameters& step1, bool checkStep1, const PulseParameters& step2,
+                           bool checkStep2);

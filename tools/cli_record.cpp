@@ -14,11 +14,15 @@
 #include "acquisition/timer.h"
 #include "acquisition/number_text.h"
 #include "stimulation/stimulus_controller.h"
+#include "stimulation/stimulus_playback.h"
 #include "tools/cli_commands.h"
 #include "tools/cli_protocol.h"
 #include "tools/cli_record_settings.h"
 
 namespace {
+
+// Exit status of a run that recorded but left a trace without its stimulus.
+constexpr int kExitStimulusNotPlayed = 3;
 
 int recordUsage() {
     std::fprintf(stderr,
@@ -26,7 +30,9 @@ int recordUsage() {
                  "                          [--interval SECONDS]\n"
                  "                          [--input-range 2000|10000] [--highpass VALUE|None]\n"
                  "                          [--lowpass VALUE|None] [--text ADDED_TEXT] [--seed N] [--realtime]\n"
-                 "                          [--force]   (record even when the output folder looks too full)\n");
+                 "                          [--force]   (record even when the output folder looks too full)\n"
+                 "                          [--sim-refuse-stimulus TRACE]   (the simulated device refuses the\n"
+                 "                          stimulus prepared for trace TRACE, as a faulty device would)\n");
     std::fputs(protocolUsage(), stderr);
     std::fputs("  --settings DIR: the settings store and pulse lists the window saved in DIR (its\n"
                "          configuration folder); the options given override the stored values, and any\n"
@@ -53,6 +59,7 @@ int cliRecord(int argc, char** argv) {
     std::uint64_t seed = 1;
     bool realTime = false;
     bool force = false;
+    int refuseTrace = 0;  // 1-based; 0 for none
     CliProtocol protocol;
     window.texts[RunText::Repeat] = "1";
     bool noSettingsFolder = false;
@@ -111,6 +118,14 @@ int cliRecord(int argc, char** argv) {
             window.texts[RunText::AddText] = value;
         } else if (option == "--seed") {
             seed = std::strtoull(value.c_str(), nullptr, 10);
+        } else if (option == "--sim-refuse-stimulus") {
+            const std::optional<std::int32_t> trace = korin::parseInt32(value);
+            if (!trace || *trace < 1) {
+                std::fprintf(stderr, "error: %s needs a trace number from 1, not \"%s\"\n", option.c_str(),
+                             value.c_str());
+                return 2;
+            }
+            refuseTrace = *trace;
         } else {
             return recordUsage();
         }
@@ -141,6 +156,8 @@ int cliRecord(int argc, char** argv) {
             return 1;
         }
     }
+    warnUntargetedOutputs(step1, window.step1Enabled || !stored || protocolGiven(protocol), step2,
+                          window.step2Enabled);
     korin::ChannelLevels levels;
     RunControl run(*acquisition, stimulus, window, levels);
 
@@ -153,7 +170,11 @@ int cliRecord(int argc, char** argv) {
                     static_cast<int>(acquisition->timer->getBlockMax()), spikes - spikesBefore);
         std::fflush(stdout);
         spikesBefore = spikes;
+        // Trace T's stimulus is prepared when trace T − 1 ends (trace 1's at set-up).
+        if (refuseTrace == trace + 2) device->failAnalogTimings(1);
+        if (refuseTrace == trace + 1) device->clearFaults();
     };
+    if (refuseTrace == 1) device->failAnalogTimings(1);
     // The disk-space question is answered by --force: printed either way.
     window.answer = force;
     window.onQuestion = [](const std::string& question) { std::fprintf(stderr, "%s\n", question.c_str()); };
@@ -168,9 +189,14 @@ int cliRecord(int argc, char** argv) {
     if (!run.dataFilePath().empty()) std::printf("Wrote %s\n", run.dataFilePath().c_str());
     if (!run.summaryFilePath().empty() && window.alerts.empty())
         std::printf("Wrote %s\n", run.summaryFilePath().c_str());
+    const StimulusPlayback& playback = stimulus.playback();
+    if (playback.refusals() != 0) {
+        std::printf("%s\n", stim::notPlayedSummaryLine(playback).c_str());
+        std::fprintf(stderr, "error: %s\n", stim::notPlayedStatus(playback).c_str());
+    }
     if (!window.alerts.empty()) {
         std::fprintf(stderr, "error: %s\n", window.alerts.front().c_str());
         return 1;
     }
-    return 0;
+    return playback.refusals() != 0 ? kExitStimulusNotPlayed : 0;
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/logic/input_sanitising.h"
 #include "acquisition/number_text.h"
 
@@ -46,6 +48,22 @@ TEST(NumberText, DefaultTextUsesExponentOnlyForVeryLargeOrSmallMagnitudes) {
     EXPECT_EQ(defaultNumberText(1e15), "1E+15");
     EXPECT_EQ(defaultNumberText(0.00001), "1E-05");
     EXPECT_EQ(defaultNumberText(-2.5e-7), "-2.5E-07");
+}
+
+TEST(NumberText, RangesJoinRunsOfConsecutiveNumbers) {
+    struct Case {
+        std::vector<std::int64_t> numbers;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{2}, "2"},
+        {{2, 5}, "2, 5"},
+        {{1, 2}, "1-2"},
+        {{3, 4, 5, 6, 9}, "3-6, 9"},
+        {{1, 3, 4, 8, 9, 10}, "1, 3-4, 8-10"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(korin::rangesText(c.numbers), c.text);
 }
 
 TEST(NumberText, FifteenSignificantDigitsDropTheNoiseOfArithmetic) {

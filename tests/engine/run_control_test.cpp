@@ -268,6 +268,21 @@ TEST_F(RunFixture, LastPulseWithoutPostIsRefused) {
     EXPECT_EQ(driver->count("CreateAIVoltageChan"), 0);
 }
 
+TEST_F(RunFixture, ATraceBeyondTheStimulatorsRangeIsRefusedBeforeTheDeviceOrAFileIsTouched) {
+    settings("2", "1", "2");
+    step1.S1Ch = 0;
+    step1.setPulses(PulseParameters::kS1, {stimtest::pulse("Biphasic", "0.1", "-100", "0", "99.9")});
+    step1.addIncrementByRepS1 = 1;
+    step1.autoincrementS1 = "5";
+    window.step1Enabled = true;
+    run.toolStripButtonRec_Click();
+    EXPECT_EQ(window.alerts, std::vector<std::string>{
+                                 "Trace 2 would stimulate with -105 \u00b5A on S1; the stimulator's limit is 100 \u00b5A."});
+    EXPECT_EQ(window.state, korin::RunState::Stop);
+    EXPECT_TRUE(driver->calls.empty());
+    EXPECT_TRUE(fs::is_empty(folder));
+}
+
 TEST_F(RunFixture, SecondsAreRoundedToATenthBeforeTheSummaryIsWritten) {
     settings("1", "1.25", "0");
     run.toolStripButtonRec_Click();

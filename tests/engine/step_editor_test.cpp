@@ -153,7 +153,9 @@ TEST_F(StepEditorTest, RefusalsChangeNothingAndSayWhy) {
         {"abc", "0", "99.9", "1", korin::alerts::kNumericalValue},
         {"0.1", "0", "99.9", "x", korin::alerts::kNumericalValue},
         {"0.1", "0", "50000", "1", korin::alerts::kPatternTooLong},  // 1 000 002 samples
-        {"0", "0", "0", "2000000", korin::alerts::kPatternTooLong},
+        {"0.05", "0", "0", "2000000", korin::alerts::kPatternTooLong},  // one sample each
+        {"0", "0", "0", "1", korin::alerts::kZeroLengthPulse},
+        {"0.01", "0", "0", "1", korin::alerts::kZeroLengthPulse},  // 0.2 samples truncate to none
     };
     stim::StepEditor manual(program, stim::StepKind::Manual);  // no record-time limit in the way
     for (const Case& c : cases) {
@@ -162,6 +164,19 @@ TEST_F(StepEditorTest, RefusalsChangeNothingAndSayWhy) {
         EXPECT_EQ(manual.add().alert, c.alert) << c.duration << " " << c.pre << " " << c.post << " " << c.units;
         EXPECT_EQ(program.S1ChAddNum, 0);
     }
+}
+
+TEST_F(StepEditorTest, ZeroLengthPulseIsRefusedAtAddAndAtEnter) {
+    const PulseConfigs none = pulse("Const", "0", "-10", "0", "0");
+    editor.tab.fields = none;
+    EXPECT_EQ(editor.add().alert, korin::alerts::kZeroLengthPulse);
+    EXPECT_EQ(program.S1ChAddNum, 0);
+
+    addDefault();
+    editor.tab.fields = none;
+    EXPECT_EQ(editor.enter().alert, korin::alerts::kZeroLengthPulse);
+    EXPECT_EQ(program.PulseConfigS1[0].Duration, "0.1");
+    EXPECT_EQ(program.PulseAmplitudeAry.size(), 2000u);
 }
 
 TEST_F(StepEditorTest, EnterRefusesAPatternOverAMillionSamplesAndKeepsThePulse) {

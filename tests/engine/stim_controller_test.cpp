@@ -400,3 +400,66 @@ TEST_F(StimControllerTest, TracesAlternatingRepeatAndFiniteStepsKeepWorkersApart
     EXPECT_FALSE(stim->threadF1.running());
     EXPECT_FALSE(stim->threadS2F2.running());
 }
+
+// --- Device refusals, remembered per trace ---
+
+namespace {
+
+struct Refusal {
+    const char* op;  // the device operation that refuses in the second trace
+    bool repeatAll;
+};
+
+struct RefusedInTraceTwo : StimControllerTest, ::testing::WithParamInterface<Refusal> {};
+
+}  // namespace
+
+TEST_P(RefusedInTraceTwo, CountsAgainstThatTraceAndItsArmedOutputOnly) {
+    step1.S1Ch = 2;
+    step1.repeatAll = GetParam().repeatAll ? 1 : 0;
+    step1.setPulses(PulseParameters::kS1, {standardBiphasic()});
+    prepareAndRoute();
+    stim->StimOutPut();
+    endTrace();
+    driver->fail(GetParam().op, daqmx::DAQmxErrorWriteFailed);
+    testing::internal::CaptureStdout();
+    prepareAndRoute();
+    stim->StimOutPut();
+    const std::string console = testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find(std::string(GetParam().op) + " failed"), std::string::npos) << console;
+    const StimulusPlayback& playback = stim->playback();
+    EXPECT_TRUE(playback.played(0, PulseParameters::kS1));
+    EXPECT_TRUE(playback.armedIn(1, PulseParameters::kS1));
+    EXPECT_FALSE(playback.played(1, PulseParameters::kS1));
+    EXPECT_FALSE(playback.armedIn(1, PulseParameters::kS2));
+    EXPECT_EQ(playback.refusedTraceNumbers(), std::vector<std::int64_t>{2});
+}
+
+INSTANTIATE_TEST_SUITE_P(DeviceOperations, RefusedInTraceTwo,
+                         ::testing::Values(Refusal{"WriteAnalogF64", false}, Refusal{"CfgSampClkTiming", false},
+                                           Refusal{"StartTask", false}, Refusal{"WriteDigitalU32", false},
+                                           Refusal{"WriteAnalogF64", true}),
+                         [](const ::testing::TestParamInfo<Refusal>& info) {
+                             return std::string(info.param.op) + (info.param.repeatAll ? "Repeating" : "Finite");
+                         });
+
+TEST_F(StimControllerTest, ARepeatWriteTheDeviceRefusesMidTraceCountsTheTraceAsNotPlayed) {
+    step1.S1Ch = 2;
+    step1.repeatAll = 1;
+    step1.setPulses(PulseParameters::kS1, {standardBiphasic()});
+    driver->fail("WriteAnalogF64", daqmx::DAQmxErrorWriteFailed, 3);  // the set-up's write and one repeat pass
+    testing::internal::CaptureStdout();
+    prepareAndRoute();
+    stim->StimOutPut();
+    ASSERT_TRUE(waitUntil([&] { return stim->playback().refusals() == 1; }));
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(stim->playback().played(0, PulseParameters::kS1));
+    EXPECT_EQ(stim->playback().lastRefusedTrace(), 0);
+}
+
+TEST_F(StimControllerTest, StartStimRefusesAManualPulseBeyondTheStimulatorsRange) {
+    manual.S1Ch = 0;
+    manual.setPulses(PulseParameters::kS1, {pulse("Biphasic", "0.1", "-105", "0", "99.9")});
+    EXPECT_EQ(stim->manualStartProblem(),
+              "The Manual program would stimulate with -105 \u00b5A on S1; the stimulator's limit is 100 \u00b5A.");
+}

@@ -58,14 +58,14 @@ double viaText(float v) {
 TEST_F(StimOutputTest, FiniteOutputDoesNothingWhenNeitherOutputIsRouted) {
     acq->setPOch(24, 24);
     std::vector<float> data(4000, 0.4f);
-    acq->TaskAOSet(2000, data.data());
+    EXPECT_EQ(acq->TaskAOSet(2000, data.data()), 0) << "nothing asked of the device, nothing refused";
     EXPECT_TRUE(driver->calls().empty());
 }
 
 TEST_F(StimOutputTest, FiniteOutputConfiguresLenSamplesAndWritesThemInterleaved) {
     acq->StimRepeat = 5;
     std::vector<float> data(4000, 0.0f);
-    acq->TaskAOSet(2000, data.data());
+    EXPECT_EQ(acq->TaskAOSet(2000, data.data()), 0);
     EXPECT_EQ(driver->calls(), (std::vector<std::string>{"CfgSampClkTiming t7 OnboardClock 20000 10280 10178 2000",
                                                          "WriteAnalogF64 t7 2000 0 20 1 - -"}));
     EXPECT_EQ(driver->analogWrites().at(0).size(), 4000u);
@@ -90,7 +90,7 @@ TEST_F(StimOutputTest, FiniteOutputWriteFailurePrintsItsLineAndKeepsTheStoredRep
     acq->StimRepeat = 4;
     std::vector<float> data(4000, 0.0f);
     testing::internal::CaptureStdout();
-    acq->TaskAOSet(2000, data.data());
+    EXPECT_EQ(acq->TaskAOSet(2000, data.data()), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error\u3000TaskAOSet!: WriteAnalogF64 failed\n");
     EXPECT_EQ(acq->StimRepeat, 4);
     EXPECT_EQ(acq->error, daqmx::DAQmxErrorWriteFailed);
@@ -101,7 +101,7 @@ TEST_F(StimOutputTest, FiniteOutputWriteFailurePrintsItsLineAndKeepsTheStoredRep
 TEST_F(StimOutputTest, PatternBeyondAMillionSamplesPerOutputNeverReachesTheDevice) {
     std::vector<float> data(2'000'002, 0.0f);
     testing::internal::CaptureStdout();
-    acq->TaskAOSet(1'000'001, data.data());
+    EXPECT_EQ(acq->TaskAOSet(1'000'001, data.data()), 1);
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("1000001 samples per output"), std::string::npos) << out;
     EXPECT_TRUE(driver->calls().empty());
@@ -130,7 +130,7 @@ TEST_F(StimOutputTest, WriteFailingAfterAStopWasAskedForKeepsTheTaskAndPrintsNot
     driver->fail("WriteAnalogF64", daqmx::DAQmxErrorWriteFailed);
     std::vector<float> data(40, 0.0f);
     testing::internal::CaptureStdout();
-    acq->AORepeatTask(20, data.data(), 5);
+    EXPECT_EQ(acq->AORepeatTask(20, data.data(), 5), 0) << "the end of the trace's output, not a refusal";
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(driver->count("ClearTask"), 0);
     EXPECT_NE(acq->taskHandleAnalog1.load(), nullptr);
@@ -141,7 +141,7 @@ TEST_F(StimOutputTest, RepeatingOutputFailurePrintsTest2ClearsTheTaskAndPrintsTe
     driver->fail("WriteAnalogF64", daqmx::DAQmxErrorWriteFailed);
     std::vector<float> data(4000, 0.0f);
     testing::internal::CaptureStdout();
-    acq->TaskAORepeatSet(2000, data.data(), 10);
+    EXPECT_EQ(acq->TaskAORepeatSet(2000, data.data(), 10), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error!: WriteAnalogF64 failed\ntest2\ntest3\n");
     auto calls = driver->calls();
     EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()),
@@ -163,7 +163,7 @@ TEST_F(StimOutputTest, RepeatLeavesTheLoopWhenStimStopIsSet) {
         if (++writes == 2) acq->StimStop = 1;
     });
     std::vector<float> data(40, 0.0f);
-    acq->AORepeatTask(20, data.data(), 10);
+    EXPECT_EQ(acq->AORepeatTask(20, data.data(), 10), 0);
     EXPECT_EQ(driver->count("WriteAnalogF64"), 2);
 }
 
@@ -172,7 +172,7 @@ TEST_F(StimOutputTest, RepeatWriteFailureStopsClearsPrintsAndLeavesTheLoop) {
     driver->fail("WriteAnalogF64", daqmx::DAQmxErrorWriteFailed, 2);
     std::vector<float> data(40, 0.0f);
     testing::internal::CaptureStdout();
-    acq->AORepeatTask(20, data.data(), 5);
+    EXPECT_EQ(acq->AORepeatTask(20, data.data(), 5), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error!\u3000AORepeatTask: WriteAnalogF64 failed\n");
     EXPECT_EQ(driver->count("WriteAnalogF64"), 2);
     EXPECT_EQ(driver->count("StopTask t7"), 1);
@@ -181,14 +181,14 @@ TEST_F(StimOutputTest, RepeatWriteFailureStopsClearsPrintsAndLeavesTheLoop) {
 }
 
 TEST_F(StimOutputTest, OutputStartRestartsTheInputFirst) {
-    acq->AOTask();
+    EXPECT_EQ(acq->AOTask(), 0);
     EXPECT_EQ(driver->calls(), (std::vector<std::string>{"StopTask t3", "StartTask t3", "StartTask t7"}));
 }
 
 TEST_F(StimOutputTest, OutputStartFailurePrintsTheAOTaskLine) {
     driver->fail("StartTask", daqmx::DAQmxErrorInvalidTask, 2);  // the input's start succeeds
     testing::internal::CaptureStdout();
-    acq->AOTask();
+    EXPECT_EQ(acq->AOTask(), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error\u3000AOTask!: StartTask failed\n");
 }
 
@@ -196,7 +196,7 @@ TEST_F(StimOutputTest, OutputStartFailurePrintsTheAOTaskLine) {
 TEST_F(StimOutputTest, ManualStartFailurePrintsTheAOTaskMNLLine) {
     driver->fail("StartTask", daqmx::DAQmxErrorInvalidTask);
     testing::internal::CaptureStdout();
-    acq->AOTaskMNL();
+    EXPECT_EQ(acq->AOTaskMNL(), 1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error\u3000AOTaskMNL: StartTask failed\n");
 }
 
@@ -215,6 +215,7 @@ TEST_F(StimOutputTest, StopOnlyKeepsTheTask) {
 
 TEST_F(StimOutputTest, RoutingWritesWord786ForElectrode3OnS1ThroughAFreshTask) {
     EXPECT_EQ(acq->POTask(), 0);
+    EXPECT_FALSE(acq->lastRoutingFailed());
     EXPECT_EQ(driver->calls(),
               (std::vector<std::string>{"CreateTask", "CreateDOChan t101 Dev1/port0/line0:9 '' 1", "StartTask t101",
                                         "WriteDigitalU32 t101 1 1 10 0 786", "StopTask t101", "ClearTask t101"}));
@@ -225,6 +226,7 @@ TEST_F(StimOutputTest, RoutingFailurePrintsReleasesTheTaskAndStillReturnsZero) {
     driver->fail("CreateDOChan", daqmx::DAQmxErrorDeviceNotFound);
     testing::internal::CaptureStdout();
     EXPECT_EQ(acq->POTask(), 0);
+    EXPECT_TRUE(acq->lastRoutingFailed());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "DAQmx Error: CreateDOChan failed\n");
     EXPECT_EQ(driver->count("WriteDigitalU32"), 0);
     EXPECT_EQ(driver->count("ClearTask t101"), 1);

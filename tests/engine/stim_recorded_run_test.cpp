@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "acquisition/acquisition_ni.h"
@@ -68,5 +70,54 @@ TEST(StimRecordedRun, PulseOnElectrodeFiveShowsItsResponseNearFiveAndNotInTheFar
     EXPECT_GT(near, 0.2);  // mV: well above the background
     EXPECT_GT(near, 10 * far) << "near " << near << " mV, far " << far << " mV";
     std::printf("peak in the first 10 ms: electrode 5 %.4f mV, electrode 16 %.4f mV\n", near, far);
+    fs::remove_all(dir);
+}
+
+TEST(StimRecordedRun, StimulusTheDeviceRefusesInTraceTwoIsToldAndTheRunGoesOn) {
+    const fs::path dir = fs::temp_directory_path() / ("korin16_stimrefused_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    auto device = std::make_shared<SimulatedDevice>(SimulatedDevice::Options{5, false});
+    auto acq = std::make_unique<AcquisitionNI>(device);
+    PulseParameters step1, step2, manual;
+    for (PulseParameters* p : {&step1, &step2, &manual}) p->S1Ch = p->S2Ch = PulseParameters::kNoElectrode;
+    step1.S1Ch = 4;
+    step1.setPulses(PulseParameters::kS1, {stimtest::standardBiphasic()});
+    StimulusController stimulus(*acq, step1, step2, manual);
+    HeadlessRunWindow window;
+    window.texts[RunText::OutputFolder] = dir.string();
+    window.texts[RunText::Repeat] = "3";
+    window.texts[RunText::Minutes] = "0";
+    window.texts[RunText::Seconds] = "1";
+    window.texts[RunText::IntervalSeconds] = "2";
+    window.step1Enabled = true;
+    korin::ChannelLevels levels;
+    RunControl run(*acq, stimulus, window, levels);
+    // Trace 2's stimulus is prepared when trace 1 ends.
+    run.onTraceEnd = [&](int trace) {
+        if (trace == 0) device->failAnalogTimings(1);
+    };
+    testing::internal::CaptureStdout();
+    run.toolStripButtonRec_Click();
+    const std::string console = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(window.alerts.empty()) << window.alerts.front();
+    EXPECT_NE(console.find("TaskAOSet!: The analog outputs refused the sample clock"), std::string::npos) << console;
+
+    EXPECT_EQ(window.status, "Run finished: 3 traces recorded to " + run.dataFilePath() +
+                                 ". The stimulus of trace 2 was not played (see the console).");
+    EXPECT_EQ(fs::file_size(run.dataFilePath()), 123u + 6u * (39u + 320'000u)) << "three traces of two blocks";
+    std::ifstream in(run.summaryFilePath(), std::ios::binary);
+    const std::string summary{std::istreambuf_iterator<char>(in), {}};
+    const std::string line = "\r\nStimulus not played in traces: 2";
+    ASSERT_GE(summary.size(), line.size());
+    EXPECT_EQ(summary.substr(summary.size() - line.size()), line) << "the last line, with no line end after it";
+    EXPECT_TRUE(stimulus.playback().played(0, PulseParameters::kS1));
+    EXPECT_FALSE(stimulus.playback().played(1, PulseParameters::kS1));
+    EXPECT_TRUE(stimulus.playback().played(2, PulseParameters::kS1));
+
+    run.onTraceEnd = nullptr;
+    window.texts[RunText::Repeat] = "1";
+    run.toolStripButtonPlay_Click();
+    EXPECT_EQ(window.status, "Run finished: 1 trace, not recorded") << "the last run's news is not this run's";
     fs::remove_all(dir);
 }

@@ -236,6 +236,10 @@ TEST_F(StimSimDeviceTest, ThirtySecondRepeatPatternPlaysThroughANinetySecondTrac
     stim->setTraceTimeMs(90'000.0);
     prepareAndRoute();
     stim->StimOutPut();
+    // Free-running, the reader could race through the first pattern before the
+    // worker's thread has even started; on the real clock it has 30 s. Its later
+    // writes wait for room, and the device holds the reader for those.
+    ASSERT_TRUE(waitUntil([] { return device->analogWrites >= 2; }));
     readBlocks(180);
     std::vector<std::int64_t> starts;
     for (const auto& run : device->analogOutputRuns())

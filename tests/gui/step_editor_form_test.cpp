@@ -10,8 +10,12 @@
 
 #include <QToolButton>
 
+#include <QStatusBar>
+
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "acquisition/run_control.h"
 #include "acquisition/sim_device.h"
@@ -229,29 +233,55 @@ TEST_F(StepEditorWindow, FarOrNonNumericTimeLimitsRedrawAndAClickStillSelects) {
     EXPECT_TRUE(alerts->informed.isEmpty());
 }
 
-TEST(StimulatedRunInWindow, PulseOnElectrodeFiveIsRecordedNearFiveOnly) {
-    const auto folder = std::filesystem::temp_directory_path() / "korin16-window-stimulated";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    SimulatedDevice::Options options;
-    options.realTime = false;
-    Korin16Form form(std::make_shared<SimulatedDevice>(options), "Simulated Dev1");
-    auto alerts = std::make_shared<RecordingAlertSink>();
-    form.setAlertSink(alerts);
-    form.show();
-    settle();
-    StepTab* tab = form.stepTab(0);
-    tab->CheckStepEnable->setChecked(true);
-    tab->electrodeButtons[4]->click();
-    tab->buttonAddStep->click();  // the default pulse: -10 uA, 0.1 ms, then 99.9 ms
-    form.panelAcquisitionNew->comboBoxMin->setEditText("0");
-    form.panelAcquisitionNew->comboBoxSec->setEditText("1");
-    form.findChild<QLineEdit*>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
-    form.findChild<QToolButton*>("toolStripButtonRec")->click();
-    ASSERT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+namespace {
 
+// A window on a free-running simulated Dev1 whose Step 1 plays the default
+// pulse (-10 uA, 0.1 ms, then 99.9 ms) on electrode 5 in 1 s traces.
+class StimulatedRunInWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("korin16-window-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        SimulatedDevice::Options options;
+        options.realTime = false;
+        device = std::make_shared<SimulatedDevice>(options);
+        form = std::make_unique<Korin16Form>(device, "Simulated Dev1");
+        alerts = std::make_shared<RecordingAlertSink>();
+        form->setAlertSink(alerts);
+        form->show();
+        settle();
+        StepTab* tab = form->stepTab(0);
+        tab->CheckStepEnable->setChecked(true);
+        tab->electrodeButtons[4]->click();
+        tab->buttonAddStep->click();
+        form->panelAcquisitionNew->comboBoxMin->setEditText("0");
+        form->panelAcquisitionNew->comboBoxSec->setEditText("1");
+        form->findChild<QLineEdit*>("textBoxExportDire")->setText(QString::fromStdString(folder.string()));
+    }
+    void TearDown() override {
+        form->close();
+        form.reset();
+        std::filesystem::remove_all(folder);
+    }
+    void record() {
+        form->findChild<QToolButton*>("toolStripButtonRec")->click();
+        ASSERT_TRUE(alerts->informed.isEmpty()) << alerts->informed.join("; ").toStdString();
+    }
+
+    std::filesystem::path folder;
+    std::shared_ptr<SimulatedDevice> device;
+    std::unique_ptr<Korin16Form> form;
+    std::shared_ptr<RecordingAlertSink> alerts;
+};
+
+}  // namespace
+
+TEST_F(StimulatedRunInWindow, PulseOnElectrodeFiveIsRecordedNearFiveOnly) {
+    record();
     FileReader reader;
-    ASSERT_TRUE(reader.open(form.runControl->dataFilePath())) << reader.errorText();
+    ASSERT_TRUE(reader.open(form->runControl->dataFilePath())) << reader.errorText();
     ASSERT_TRUE(reader.read());
     reader.syokika();
     ASSERT_TRUE(reader.readData());
@@ -261,6 +291,20 @@ TEST(StimulatedRunInWindow, PulseOnElectrodeFiveIsRecordedNearFiveOnly) {
         far = std::max(far, std::fabs(reader.aryData[16 * k + 15]));
     }
     EXPECT_GT(near, 10 * far) << near << " mV on electrode 5, " << far << " mV on electrode 16";
-    form.close();
-    std::filesystem::remove_all(folder);
+}
+
+TEST_F(StimulatedRunInWindow, StimulusTheDeviceRefusesInTraceTwoIsOnTheStatusBarAndInTheSummary) {
+    form->panelAcquisitionNew->comboBoxTrace->setEditText("3");
+    form->panelAcquisitionNew->comboBoxInSec->setEditText("2");
+    // Trace 2's stimulus is prepared when trace 1 ends.
+    form->runControl->onTraceEnd = [&](int trace) {
+        if (trace == 0) device->failAnalogTimings(1);
+    };
+    record();
+    EXPECT_EQ(form->statusBar()->currentMessage().toStdString(),
+              "Run finished: 3 traces recorded to " + form->runControl->dataFilePath() +
+                  ". The stimulus of trace 2 was not played (see the console).");
+    std::ifstream in(form->runControl->summaryFilePath(), std::ios::binary);
+    const std::string summary{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_TRUE(summary.ends_with("\r\nStimulus not played in traces: 2")) << summary;
 }
