@@ -1,9 +1,11 @@
 #include "files/replay_control.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <span>
 
 #include "acquisition/alert_messages.h"
 #include "acquisition/caught_fault.h"
@@ -13,6 +15,7 @@
 #include "acquisition/timer.h"
 #include "files/export_writer.h"
 #include "files/file_reader.h"
+#include "files/stimulation_log.h"
 #include "processing/filter_selectors.h"
 #include "processing/thresholds.h"
 
@@ -238,6 +241,10 @@ void ReplayControl::buttonFileOpen_Click(const std::string& path) {
             return;
         }
         readerActive = true;
+        const stimlog::ReadResult log = stimlog::read(stimlog::pathFor(path));
+        stimuli_ = measuresfile::TraceStimuli(log.rows);
+        logProblem_ = log.problem;
+        if (!logProblem_.empty()) console(("stimulation log: " + logProblem_).c_str());
         window_.setText(ReplayText::FileName, lastComponent(path));
         window_.setText(ReplayText::TraceFrom, "1");
         window_.setText(ReplayText::TraceTo, std::to_string(fr.TraceMax));
@@ -250,6 +257,7 @@ void ReplayControl::buttonFileOpen_Click(const std::string& path) {
         fr.EPline1 = levels_.EPThreshAry1;
         fr.EPline2 = levels_.EPThreshAry2;
         fr.syokika();
+        resetMeasures();
         fr.selectch = korin::parseInt32(window_.text(ReplayText::SelectOneCh)).value_or(0);
         StopTyuuDisable();
     });
@@ -372,6 +380,7 @@ void ReplayControl::toolStripButtonNext_Click() {
         // Nothing replayed yet; a step back to block 0 keeps what was analysed.
         if (fr.NowBlock == 0 && !fr.BackTyuu) {
             fr.syokika();
+            resetMeasures();
             setReplayFilter();
         }
         readData();
@@ -470,8 +479,10 @@ void ReplayControl::readData() {
         }
         if (inTraceTime(fr.NowBlock)) {
             setSampleWindow(fr.blockOffsetTime);
+            const std::int32_t n = fr.NowBlock;
             blockRead_ = fr.readData();
             readFailed_ = !blockRead_;
+            if (blockRead_) measureBlock(n);
             return;
         }
         ++fr.NowBlock;
@@ -506,6 +517,7 @@ void ReplayControl::LoadData() {
     try {
         if (!PauseTyuu) {
             fr.syokika();
+            resetMeasures();
             setReplayFilter();
         }
         ReplayTyuuDisable();
@@ -562,6 +574,49 @@ void ReplayControl::LoadData() {
         StopTyuuDisable();
         window_.ShowAlertForm(alerts::kReplayFileNotRead);
     }
+}
+
+// --- Evoked-response measures --------------------------------------------------
+
+void ReplayControl::resetMeasures() {
+    std::uint16_t channels = 0;
+    if (readerActive) {
+        const FileReader& fr = *reader();
+        for (int c = 0; c < FileReader::kChannels; ++c)
+            if (fr.ACary[c] == 1 && ACSelectaryrep[c] != 0) channels = static_cast<std::uint16_t>(channels | 1U << c);
+    }
+    evoked_.setChannels(channels);
+    evoked_.beginRun();
+    measuredEnd_ = 0;
+    measuringTrace_ = -1;
+}
+
+void ReplayControl::measureBlock(std::int32_t n) {
+    FileReader& fr = *reader();
+    // A block seen again after a step back was measured the first time.
+    if (n < measuredEnd_) return;
+    measuredEnd_ = n + 1;
+    pldat::BlockHeaderFields h;
+    if (!fr.blockHeaderAt(n, h)) return;
+    if (h.traceIndex != measuringTrace_) {
+        measuringTrace_ = h.traceIndex;
+        std::int64_t traceScans = 0;
+        pldat::BlockHeaderFields b;
+        for (std::int32_t m = n - h.blockIndex; m < fr.AllBlock && fr.blockHeaderAt(m, b); ++m) {
+            if (b.traceIndex != h.traceIndex) break;
+            traceScans += b.samplesPerChannel;
+        }
+        const korin::TraceInfo info = measuresfile::traceInfoOf(h);
+        const std::span<const korin::StimOnset> onsets = stimuli_.of(info.trace);
+        evoked_.beginTrace(info, onsets.data(), static_cast<int>(onsets.size()), traceScans);
+    }
+    // The block's sample window is packed at the front of aryData.
+    const std::int32_t first = std::max(fr.KaisiPoint, 0);
+    const std::int32_t end = std::min(fr.OwariPoint, h.samplesPerChannel);
+    if (end > first)
+        evoked_.addBlock(fr.aryData, static_cast<std::int64_t>(h.blockIndex) * FileReader::kBlockScans + first,
+                         end - first);
+    if (fr.isLastBlockReplay()) evoked_.endRun();
 }
 
 // --- The delay thread -----------------------------------------------------------

@@ -19,6 +19,8 @@
 #include "acquisition/run_flags.h"
 #include "acquisition/run_gating.h"
 #include "files/replay_window.h"
+#include "files/trace_stimuli.h"
+#include "processing/evoked_session.h"
 
 class FileReader;
 
@@ -121,6 +123,16 @@ public:
     // Called after every block the replay loop reads (the tool's progress bar).
     std::function<void()> onBlock;
 
+    // The evoked-response measures of the file as it plays, from the onsets of
+    // the stimulation log beside it: the table, the last trace measured, and
+    // the windows (set them here; they apply from the next trace). Cleared when
+    // a file is opened and when a replay starts from the range's beginning.
+    korin::EvokedSession& evokedSession() { return evoked_; }
+    const korin::EvokedSession& evokedSession() const { return evoked_; }
+    // Why the open file's stimulation log is ignored ("" when it is read, or
+    // there is none); without its onsets nothing is measured.
+    const std::string& stimulationLogProblem() const { return logProblem_; }
+
 private:
     struct Range {
         std::int32_t traceFrom, traceTo, msFrom, msTo;
@@ -145,6 +157,10 @@ private:
     template <typename F>
     void guarded(F&& body);
     void alertInternalError();
+    // A new analysis of the file: no trace measured yet.
+    void resetMeasures();
+    // The block just read forward (block n of the file) into the measures, once.
+    void measureBlock(std::int32_t n);
     void startDelay(int ms);
     void cancelDelay();
     void stepEnd();
@@ -156,6 +172,12 @@ private:
     bool rangeFailed_ = false;  // a range text is not a whole number
     bool blockRead_ = false;    // the last readData read a block
     bool faultPending_ = false; // the replay ends with the internal-error alert
+
+    korin::EvokedSession evoked_;
+    measuresfile::TraceStimuli stimuli_;
+    std::string logProblem_;
+    std::int32_t measuredEnd_ = 0;     // blocks before it were measured (or skipped) already
+    std::int32_t measuringTrace_ = -1; // trace index of the trace begun in the session
 
     std::thread threadDelay;
     std::mutex delayMutex_;

@@ -6,3 +6,4 @@ int cliInfo(int argc, char** argv);
 int cliRecord(int argc, char** argv);
 int cliExport(int argc, char** argv);
 int cliSettings(int argc, char** argv);
+int cliMeasure(int argc, char** argv);

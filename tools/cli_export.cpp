@@ -18,6 +18,7 @@
 #include "files/replay_control.h"
 #include "files/replay_window.h"
 #include "processing/filter_selectors.h"
+#include "tools/cli_channels.h"
 #include "tools/cli_commands.h"
 
 namespace {
@@ -49,33 +50,6 @@ std::optional<std::pair<std::string, std::string>> splitPair(const std::string& 
 
 std::string filterProblem(const char* option, const std::string& value) {
     return std::string(option) + " takes a cut-off in Hz or None, not \"" + value + "\"";
-}
-
-struct ChannelList {
-    bool on[16] = {};
-    std::string problem;  // empty when the list is sound
-};
-
-// "3,7,16": channel numbers 1-16, each once, no empty item.
-ChannelList channelList(std::string_view text) {
-    ChannelList list;
-    const std::string whole(text);
-    while (true) {
-        const std::size_t comma = text.find(',');
-        const std::string item(text.substr(0, comma));
-        const auto number = korin::parseInt32(item);
-        if (item.empty()) {
-            list.problem = "--channels has an empty item in \"" + whole + "\"";
-        } else if (!number || *number < 1 || *number > 16) {
-            list.problem = "--channels takes channel numbers 1-16, not \"" + item + "\"";
-        } else if (list.on[*number - 1]) {
-            list.problem = "--channels names channel " + item + " twice";
-        }
-        if (!list.problem.empty()) return list;
-        list.on[*number - 1] = true;
-        if (comma == std::string_view::npos) return list;
-        text.remove_prefix(comma + 1);
-    }
 }
 
 class ProgressBar {

@@ -3,6 +3,7 @@
 //   info      describe a recording file
 //   settings  the settings a window would start with from a folder
 //   export    a recording's range and channels to .bin/.hdr or CSV
+//   measure   the evoked-response measures of every trace of a recording
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,7 +26,8 @@ int usage() {
                  "  record    record a run on the simulated Dev1 without a window (record --help)\n"
                  "  info FILE [--json]   describe a recording (.pldat) and any problem with it\n"
                  "  settings DIR   the settings and pulse lists the window would start with from DIR\n"
-                 "  export FILE --format short|csv --out PATH   export a recording (export --help)\n");
+                 "  export FILE --format short|csv --out PATH   export a recording (export --help)\n"
+                 "  measure FILE --out PATH.csv   evoked-response measures per trace (measure --help)\n");
     return 2;
 }
 
@@ -81,6 +83,7 @@ int main(int argc, char** argv) {
         {"info", cliInfo},
         {"settings", cliSettings},
         {"export", cliExport},
+        {"measure", cliMeasure},
     };
     for (const Command& c : kCommands)
         if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
