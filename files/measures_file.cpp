@@ -50,7 +50,10 @@ bool Writer::open(const std::string& path) {
     std::string header(korin::kMeasuresHeader);
     header += kLineEnd;
     std::uint64_t written = 0;
-    if (!korin::writeAll(fd_, header.data(), header.size(), written)) {
+    bytes_ = 0;
+    const bool headerWritten = korin::writeAll(fd_, header.data(), header.size(), written);
+    bytes_ = written;
+    if (!headerWritten) {
         error_ = std::strerror(errno);
         failed_ = true;
         close();
@@ -75,8 +78,14 @@ bool Writer::append(const korin::MeasuresTable& table, std::int32_t entry) {
     if (!korin::writeAll(fd_, lines_.data(), static_cast<std::size_t>(end - lines_.data()), written)) {
         error_ = std::strerror(errno);
         failed_ = true;
+        // Back to the last whole trace, so later traces do not follow a cut line.
+        if (written > 0 && ::ftruncate(fd_, static_cast<off_t>(bytes_)) == 0)
+            ::lseek(fd_, static_cast<off_t>(bytes_), SEEK_SET);
+        else
+            bytes_ += written;
         return false;
     }
+    bytes_ += written;
     rows_ += rows;
     return true;
 }

@@ -26,9 +26,9 @@ std::string pathFor(const std::string& recordingPath);
 
 // Writes the rows of each trace to one file, creating it (with the column
 // names) at open. Every trace is one write of whole lines into the disk's
-// cache, so its rows reach the file together or not at all short of a full
-// disk. A failure is kept, not thrown: the recording must go on. Nothing is
-// allocated per trace.
+// cache, so its rows reach the file together or not at all: a write cut short
+// by a full disk is taken back to the last whole trace. A failure is kept, not
+// thrown: the recording must go on. Nothing is allocated per trace.
 class Writer : public korin::MeasuresSink {
 public:
     Writer();
@@ -57,6 +57,7 @@ private:
     std::string path_, error_;
     bool failed_ = false;
     std::uint64_t rows_ = 0;
+    std::uint64_t bytes_ = 0;  // the file's length after the last whole trace
     std::vector<char> lines_;  // room for the most rows one trace can have
 };
 
