@@ -33,22 +33,22 @@ def split_tail(text):
 
 
 def check_lines(whole, header, header_problem, row):
-    """The rows of `whole` (text ending in a line end, or empty), each what
-    `row(line)` returns as (fields, ""), and "", or None and "line N: why" for
-    the first bad line. `header_problem` is told when line 1 is not `header`."""
+    """(rows, None, "") of `whole` (text ending in a line end, or empty), each
+    row what `row(line)` returns as (fields, ""), or (None, N, why) for the
+    first bad line N. `header_problem` is why when line 1 is not `header`."""
     if not whole:
-        return None, f"line 1: {header_problem}"
+        return None, 1, header_problem
     rows = []
     for number, line in enumerate(whole[:-1].split("\n"), start=1):
         if not line.endswith("\r"):
-            return None, f"line {number}: no CR LF line end"
+            return None, number, "no CR LF line end"
         line = line[:-1]
         if number == 1:
             if line != header:
-                return None, f"line 1: {header_problem}"
+                return None, 1, header_problem
             continue
         fields, problem = row(line)
         if problem:
-            return None, f"line {number}: {problem}"
+            return None, number, problem
         rows.append(fields)
-    return rows, ""
+    return rows, None, ""

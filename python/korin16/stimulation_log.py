@@ -120,11 +120,11 @@ def parse(data):
         if len(rows) != body.count("\n"):
             rows = None  # some line is not certainly sound
     if rows is None:
-        rows, problem = csv_lines.check_lines(whole, HEADER, "not the log's column names", _row)
+        rows, line, problem = csv_lines.check_lines(whole, HEADER, "not the log's column names", _row)
         if problem:
             # A cut tail is told only when the rows before it stand, or when
             # it was the column names themselves.
-            return LogRead(None, problem + "; the log is ignored", cut_tail and not whole)
+            return LogRead(None, f"line {line}: {problem}; the log is ignored", cut_tail and not whole)
     out = np.empty(len(rows), dtype=DTYPE)
     for name, column in zip(COLUMNS, zip(*rows)):
         if name == "played":
