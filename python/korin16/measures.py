@@ -156,8 +156,8 @@ def parse(data, path=None):
     whole, cut_tail = csv_lines.split_tail(data.decode("latin-1"))
     first = HEADER + "\r\n"
     values = _sound_values(whole[len(first):]) if whole.startswith(first) else None
-    out = np.empty(len(values) if values is not None else 0, dtype=DTYPE)
     if values is not None:
+        out = np.empty(len(values), dtype=DTYPE)
         for i, name in enumerate(COLUMNS):
             out[name] = values[:, i]
         return out, cut_tail
