@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libpugixml-dev
   xvfb xauth
-  python3-numpy python3-neo python3-pytest
+  python3-numpy python3-neo python3-pytest python3-matplotlib
   dpkg-dev file  # cpack -G DEB: dpkg-shlibdeps finds the package's library dependencies, file its binaries
   clang
 )

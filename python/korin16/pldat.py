@@ -12,7 +12,8 @@ no whole block raises PldatError (a ValueError) naming the problem.
 
 The stimulation log beside the file (STEM_stimulation.csv) is read with it:
 `rec.stimulation` holds its rows, None when there is no log or a damaged one
-(a PldatWarning names the bad line).
+(a PldatWarning names the bad line); a last line cut off without its line end
+is dropped with a PldatWarning, and `rec.stimulation_cut_tail` is True.
 """
 
 import datetime
@@ -204,7 +205,8 @@ class Recording:
     (`blocks`, a structured array of BLOCK_DTYPE), its traces and its
     stimulation log (`stimulation`, a structured array of
     stimulation_log.DTYPE; `stimulation_path` the log's path when one exists,
-    `stimulation_problem` what is wrong with it)."""
+    `stimulation_problem` what is wrong with it, `stimulation_cut_tail` True
+    when its cut-off last line was dropped)."""
 
     def __init__(self, path):
         self.path = os.fspath(path)
@@ -314,10 +316,15 @@ class Recording:
         # The samples stand on their own: a missing or damaged log leaves
         # `stimulation` None and the recording as readable as before.
         path = stimulation_log.path_for(self.path)
-        self.stimulation, self.stimulation_problem = stimulation_log.read(path)
+        log = stimulation_log.read(path)
+        self.stimulation, self.stimulation_problem = log
+        self.stimulation_cut_tail = log.cut_tail and self.stimulation is not None
         self.stimulation_path = path if self.stimulation is not None or self.stimulation_problem else None
         if self.stimulation_problem:
             warnings.warn(PldatWarning(f"{self.path}: stimulation log {self.stimulation_problem}"), stacklevel=4)
+        elif self.stimulation_cut_tail:
+            warnings.warn(PldatWarning(f"{self.path}: stimulation log's last line has no line end (a write cut "
+                                       f"off); it is dropped"), stacklevel=4)
 
     def _advise(self, name):
         if hasattr(self._mmap, "madvise") and hasattr(mmap, name):

@@ -5,13 +5,17 @@
 `read` checks every line before it keeps any: a log that is damaged anywhere
 is ignored as a whole, since rows past a bad line cannot be trusted to belong
 where they appear. The problem text names the first bad line in the words
-`korin16-cli info` uses.
+`korin16-cli info` uses. A last line without its line end is the tail of a
+write that was cut off: it is dropped, the rows before it stand, and the
+result's `cut_tail` says so.
 """
 
 import os
 import re
 
 import numpy as np
+
+from . import csv_lines
 
 SUFFIX = "_stimulation.csv"
 RECORDING_EXTENSION = ".pldat"
@@ -39,35 +43,35 @@ DTYPE = np.dtype([
 OUTPUTS = ("S1", "S2")
 _CHOICES = {"step": ("1", "2", "M"), "output": OUTPUTS, "type": ("Biphasic", "Const"), "played": ("0", "1")}
 _INTEGERS = {"trace", "loop", "electrode", "pulse"}
-_INT32 = (-2 ** 31, 2 ** 31 - 1)
-
-_INTEGER = r"-?[0-9]+"
-# What the writer's shortest round-trip text and any strtod-style decimal look
-# like; "inf", "nan", hex and a leading "+" are not numbers in a log.
-_DECIMAL = r"-?(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+)(?:[eE][-+]?[0-9]+)?"
-_is_integer = re.compile(_INTEGER, re.ASCII).fullmatch
-_is_decimal = re.compile(_DECIMAL, re.ASCII).fullmatch
 
 
 def _sound_rows_pattern():
-    # Only rows that are certainly sound, each a whole CR LF line: at most 9
-    # integer digits always fit int32 and a decimal of at most 200 digits
-    # before the point with a two-digit exponent is always finite. A log with
-    # any other line is judged line by line and field by field, so this
-    # pattern only saves time (a run in repeat mode logs millions of rows)
-    # and never decides a problem.
-    integer = r"(-?[0-9]{1,9})"
-    decimal = r"(-?(?:[0-9]{1,200}(?:\.[0-9]*)?|\.[0-9]+)(?:[eE][-+]?[0-9]{1,2})?)"
+    # Only rows that are certainly sound, each a whole CR LF line. A run in
+    # repeat mode logs millions of rows; a log with any other line is judged
+    # line by line and field by field.
     fields = []
     for name in COLUMNS:
         if name in _CHOICES:
             fields.append("(" + "|".join(_CHOICES[name]) + ")")
         else:
-            fields.append(integer if name in _INTEGERS else decimal)
+            fields.append("(" + (csv_lines.SOUND_INTEGER if name in _INTEGERS else csv_lines.SOUND_DECIMAL) + ")")
     return re.compile("^" + ",".join(fields) + "\r$", re.ASCII | re.MULTILINE).findall
 
 
 _sound_rows = _sound_rows_pattern()
+
+
+class LogRead(tuple):
+    """(rows, problem), as `parse` and `read` have always returned, with
+    `cut_tail`: True when a last line without its line end was dropped."""
+
+    def __new__(cls, rows, problem, cut_tail=False):
+        read = super().__new__(cls, (rows, problem))
+        read.cut_tail = cut_tail
+        return read
+
+    rows = property(lambda self: self[0])
+    problem = property(lambda self: self[1])
 
 
 def path_for(recording_path):
@@ -84,9 +88,9 @@ def _field_problem(name, text):
         choices = _CHOICES[name]
         return "" if text in choices else f"{name} is not one of {', '.join(choices)}"
     if name in _INTEGERS:
-        sound = _is_integer(text) and _INT32[0] <= int(text) <= _INT32[1]
+        sound = csv_lines.is_integer(text) and csv_lines.INT32[0] <= int(text) <= csv_lines.INT32[1]
     else:
-        sound = _is_decimal(text) and np.isfinite(float(text))
+        sound = csv_lines.is_decimal(text) and np.isfinite(float(text))
     return "" if sound else f"{name} is not a number"
 
 
@@ -102,44 +106,25 @@ def _row(line):
     return fields, ""
 
 
-def _lines(text):
-    lines = text.split("\n")
-    if lines[-1] == "":
-        lines.pop()
-    return [line[:-1] if line.endswith("\r") else line for line in lines]
-
-
-def _checked_rows(text):
-    """(field texts of every row, "") or (None, the first problem)."""
-    lines = _lines(text)
-    if not lines or lines[0] != HEADER:
-        return None, "line 1: not the log's column names; the log is ignored"
-    rows = []
-    for number, line in enumerate(lines[1:], start=2):
-        fields, problem = _row(line)
-        if problem:
-            return None, f"line {number}: {problem}; the log is ignored"
-        rows.append(fields)
-    return rows, ""
-
-
 def parse(data):
-    """(rows, problem) of a log's bytes: a structured array of DTYPE and "",
-    or None and the problem text."""
+    """LogRead (rows, problem) of a log's bytes: a structured array of DTYPE
+    and "", or None and the problem text."""
     # Latin-1 keeps every byte one character, so a stray non-ASCII byte fails
     # the checks instead of the decoding.
-    text = data.decode("latin-1")
+    whole, cut_tail = csv_lines.split_tail(data.decode("latin-1"))
     first = HEADER + "\r\n"
-    body = text[len(first):]
     rows = None
-    if text.startswith(first) and (body == "" or body.endswith("\n")):
+    if whole.startswith(first):
+        body = whole[len(first):]
         rows = _sound_rows(body)
         if len(rows) != body.count("\n"):
             rows = None  # some line is not certainly sound
     if rows is None:
-        rows, problem = _checked_rows(text)
+        rows, line, problem = csv_lines.check_lines(whole, HEADER, "not the log's column names", _row)
         if problem:
-            return None, problem
+            # A cut tail is told only when the rows before it stand, or when
+            # it was the column names themselves.
+            return LogRead(None, f"line {line}: {problem}; the log is ignored", cut_tail and not whole)
     out = np.empty(len(rows), dtype=DTYPE)
     for name, column in zip(COLUMNS, zip(*rows)):
         if name == "played":
@@ -148,16 +133,16 @@ def parse(data):
             out[name] = np.array(column).astype(np.int64)
         else:
             out[name] = np.array(column)  # text columns as they are; decimals read as float() reads them
-    return out, ""
+    return LogRead(out, "", cut_tail)
 
 
 def read(path):
-    """(rows, problem) of the log at `path`: (None, "") when there is none."""
+    """LogRead (rows, problem) of the log at `path`: (None, "") when there is none."""
     try:
         with open(path, "rb") as f:
             data = f.read()
     except (FileNotFoundError, NotADirectoryError):
-        return None, ""
+        return LogRead(None, "")
     except OSError as e:
-        return None, f"cannot be read ({os.strerror(e.errno) if e.errno else e}); the log is ignored"
+        return LogRead(None, f"cannot be read ({os.strerror(e.errno) if e.errno else e}); the log is ignored")
     return parse(data)

@@ -2,7 +2,9 @@
 command-line tool (KORIN16_CLI, default build/korin16-cli), and a small
 writer of hand-made files for the cases it cannot record."""
 
+import decimal
 import json
+import math
 import os
 import struct
 import subprocess
@@ -139,3 +141,52 @@ def three_traces(folder, name="20261208_05h31m11s.pldat", trace_count=3):
               for b in range(2)]
     write_pldat(path, blocks, trace_count, 2, 1000.0)
     return path
+
+
+def shortest_text(value, single=False):
+    """A number as std::to_chars writes it with no format given: the shortest
+    digits that read back as the same double (or float, `single`), fixed
+    notation unless scientific is shorter ("86400", "0.125", "1e+05", "1e-05")."""
+    if isinstance(value, (int, np.integer)) and not isinstance(value, bool):
+        return str(value)
+    sign, digits, exponent = decimal.Decimal(repr(np.float32(value)) if single else repr(float(value))).as_tuple()
+    digits = "".join(map(str, digits))
+    minus = "-" if sign else ""
+    if digits.strip("0") == "":
+        return minus + "0"
+    point = len(digits) + exponent  # the value is 0.DIGITS x 10^point
+    digits = digits.rstrip("0")
+    if point >= len(digits):
+        fixed = str(abs(int(float(np.float32(value) if single else value))))  # whole numbers exact, not padded
+    elif point > 0:
+        fixed = digits[:point] + "." + digits[point:]
+    else:
+        fixed = "0." + "0" * -point + digits
+    power = point - 1
+    scientific = digits[0] + ("." + digits[1:] if len(digits) > 1 else "") + ("e-" if power < 0 else "e+") + \
+        "%02d" % abs(power)
+    return minus + (fixed if len(fixed) <= len(scientific) else scientific)
+
+
+MEASURES_HEADER = ("trace,step,loop,time_s,channel,response,onset_ms,intensity_ua,baseline_mv,amplitude_mv,"
+                   "latency_ms,max_slope,window_slope,slope_20_80,ppr_max_slope")
+# Columns the program writes from single-precision values.
+SINGLE_COLUMNS = range(7, 15)
+
+
+def measure_line(row):
+    """A row (a tuple in column order, None or NaN for none) as the program
+    writes it, without its line end."""
+    fields = []
+    for i, value in enumerate(row):
+        none = value is None or (isinstance(value, float) and math.isnan(value))
+        fields.append("" if none else shortest_text(value, single=i in SINGLE_COLUMNS))
+    return ",".join(fields)
+
+
+def write_measures(path, rows=(), lines=None):
+    """A measures file: the column names and `rows`, or exactly `lines`; CR LF after each."""
+    if lines is None:
+        lines = [MEASURES_HEADER] + [measure_line(row) for row in rows]
+    Path(path).write_bytes(b"".join(line.encode("latin-1") + b"\r\n" for line in lines))
+    return Path(path)

@@ -224,3 +224,37 @@ def test_a_log_that_cannot_be_read_is_told_and_ignored(tmp_path):
                                                 r"ignored$"):
         rec = pldat.open(path)
     assert rec.stimulation is None and len(rec.traces) == 3
+
+
+HEAD = LOG_HEADER + "\r\n"
+# A log's bytes: the rows kept, the problem told, whether a cut tail was dropped.
+TAILS = {
+    "a row cut short": (HEAD + SOUND + "\r\n1,1,1,0,S1", 1, "", True),
+    "a whole row without its line end": (HEAD + SOUND + "\r\n" + SOUND, 1, "", True),
+    "a row cut before its LF": (HEAD + SOUND + "\r\n" + SOUND + "\r", 1, "", True),
+    "only the column names, cut": (LOG_HEADER, None, "line 1: not the log's column names", True),
+    "LF without CR": (HEAD + SOUND + "\n" + SOUND + "\r\n", None, "line 2: no CR LF line end", False),
+    "column names without CR": (LOG_HEADER + "\n", None, "line 1: no CR LF line end", False),
+    "damage before a cut tail": (HEAD + "1,1\r\n1,1", None, "line 2: 2 fields (12 expected)", False),
+}
+
+
+@pytest.mark.parametrize("case", TAILS)
+def test_a_last_line_without_its_line_end_is_dropped(case):
+    text, kept, problem, cut_tail = TAILS[case]
+    read = stimulation_log.parse(text.encode())
+    assert read.problem == (f"{problem}; the log is ignored" if problem else "")
+    assert (None if read.rows is None else len(read.rows)) == kept
+    assert read.cut_tail == cut_tail
+
+
+def test_a_recording_keeps_the_rows_before_its_logs_cut_tail(tmp_path):
+    path = three_traces(tmp_path)
+    log = write_log(path, IO_CURVE)
+    log.write_bytes(log.read_bytes() + b"3,1,2,3.25,S1,5,1,1")
+    with pytest.warns(pldat.PldatWarning) as warned:
+        rec = pldat.open(path)
+    assert [str(w.message) for w in warned] == [
+        f"{path}: stimulation log's last line has no line end (a write cut off); it is dropped"]
+    assert rec.stimulation.tolist() == IO_CURVE and rec.stimulation_cut_tail
+    assert rec.stimulation_problem == ""
