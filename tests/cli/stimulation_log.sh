@@ -67,6 +67,12 @@ test "$(tail -n +2 "${refused%.pldat}_stimulation.csv" | cut -d, -f1,12 | tr -d 
 grep -qx "Not played: trace 2 S1" "$dir/refused.txt"
 "$cli" info --json "$refused" | grep -qF '"notPlayed":[{"trace":2,"output":"S1"}]'
 
+# --- Export of a range: the rows in it, onsets from the first exported sample.
+"$cli" export "$refused" --format csv --out "$dir/part" --traces 2-3 --ms 5-1000 2> /dev/null
+test "$(tail -n +2 "$dir/part_stimulation.csv" | cut -d, -f1,8,12 | tr -d '\r' | tr '\n' ' ')" = "2,5,0 3,5,1 "
+"$cli" export "$refused" --format short --out "$dir/late" --ms 20-1000 2> /dev/null
+test "$(wc -l < "$dir/late_stimulation.csv")" -eq 1  # the column names only
+
 # --- Manual options refused, nothing written.
 mkdir "$dir/none"
 expect_refusal() {
