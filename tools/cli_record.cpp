@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -233,7 +234,8 @@ int cliRecord(int argc, char** argv) {
     if (!run.stimulationLogPath().empty()) std::printf("Wrote %s\n", run.stimulationLogPath().c_str());
     if (!run.manualFilePath().empty()) {
         std::printf("Wrote %s\n", run.manualFilePath().c_str());
-        std::printf("Wrote %s\n", stimlog::pathFor(run.manualFilePath()).c_str());
+        const std::string manualLog = stimlog::pathFor(run.manualFilePath());
+        if (std::filesystem::exists(manualLog)) std::printf("Wrote %s\n", manualLog.c_str());
     }
     const StimulusPlayback& playback = stimulus.playback();
     if (playback.refusals() != 0) {
