@@ -21,6 +21,7 @@
 #include "processing/thresholds.h"
 #include "stimulation/stimulus_controller.h"
 #include "stimulation/stimulus_playback.h"
+#include "stimulation/trace_stimulation.h"
 
 using korin::RunState;
 namespace alerts = korin::alerts;
@@ -238,6 +239,9 @@ void RunControl::discardRecordingFiles() {
     std::error_code ignored;
     if (!dataPath_.empty()) std::filesystem::remove(dataPath_, ignored);
     dataPath_.clear();
+    log_.close();
+    if (!logPath_.empty()) std::filesystem::remove(logPath_, ignored);
+    logPath_.clear();
     if (summaryCreated_ && !summaryPath_.empty()) std::filesystem::remove(summaryPath_, ignored);
     summaryCreated_ = false;
 }
@@ -267,6 +271,8 @@ bool RunControl::openRecordingFiles() {
     dataPath_.clear();
     summaryPath_.clear();
     summaryCreated_ = false;
+    log_.close();
+    logPath_.clear();
     if (acq_.pldatExportOn) {
         if (acq_.fileopen(recordingFilePath(folder, stamp, added)) != 0) {
             std::printf("%s %s\n", alerts::kRecordingFileNotCreated, acq_.file.errorText().c_str());
@@ -276,6 +282,12 @@ bool RunControl::openRecordingFiles() {
             return false;
         }
         dataPath_ = acq_.file.path();
+        // Beside the data file under its name, so a "_2" of the data file is the log's too.
+        logFailureTold_ = false;
+        if (log_.open(stimlog::pathFor(dataPath_)))
+            logPath_ = log_.path();
+        else
+            reportLogFailure(log_, "file open error", logFailureTold_);
     }
 
     SettingsSummary summary;
@@ -324,6 +336,51 @@ void RunControl::noteRefusalsInSummary() {
         std::printf("%s (%s)\n", line.c_str(), why.c_str());
         std::fflush(stdout);
     }
+}
+
+void RunControl::reportLogFailure(const stimlog::Writer& log, const char* what, bool& told) {
+    if (told) return;
+    told = true;
+    std::printf("%s: %s (%s)\n", what, log.path().c_str(), log.error().c_str());
+    std::fflush(stdout);
+}
+
+void RunControl::logTraceStimulation() {
+    if (stim_.startedOutputs() == startsLogged_) {
+        traceRows_.clear();
+        return;
+    }
+    startsLogged_ = stim_.startedOutputs();
+    const Timer& clock = *acq_.timer;
+    const StimulusController::StartedOutput& started = stim_.lastStarted();
+    stim::TracePlace place;
+    place.trace = static_cast<std::int32_t>(started.trace + 1);
+    place.step = started.step == StimulusController::kStep2 ? '2' : '1';
+    place.loop = clock.getLoop();
+    // The trace start its blocks will carry: a trace that begins now takes the
+    // elapsed time, as its first recording pass will; a resumed one keeps its own.
+    const bool begins = clock.getTime() == 0 && clock.getnowtrace() != 0;
+    const double startMs =
+        begins ? korin::roundHalfEven(clock.getKeikaTime() * 1000, 1) : clock.getTraceOffsetMsec();
+    place.traceStartS = startMs / 1000;
+    place.patternStartMs = clock.getTime() * 1000;  // a trace resumed after a pause plays its pattern anew
+    place.traceMs = tracetimems;
+    place.playedS1 = stim_.playback().played(started.trace, PulseParameters::kS1);
+    place.playedS2 = stim_.playback().played(started.trace, PulseParameters::kS2);
+    stim::traceRows(stim_.program(started.step), started.output, place, traceRows_);
+    if (log_.isOpen() && !log_.append(traceRows_)) reportLogFailure(log_, "file write error", logFailureTold_);
+}
+
+void RunControl::logManualStimulation() {
+    const std::int32_t length = stim_.manualPatternLength();
+    stim::TracePlace place;
+    place.trace = 1;  // the manual file's one trace
+    place.step = 'M';
+    place.traceMs = stim::samplesToMs(length);
+    place.playedS1 = place.playedS2 = !stim_.manualRefused();
+    stim::traceRows(stim_.program(StimulusController::kManual), stim_.manualOutput(), place, manualRows_);
+    if (manualLog_.isOpen() && !manualLog_.append(manualRows_))
+        reportLogFailure(manualLog_, "file write error", manualLogFailureTold_);
 }
 
 bool RunControl::measureDCOffset() {
@@ -405,6 +462,8 @@ void RunControl::AcquisitionSetUp() {
     stim_.clearPlayback();
     refusalsShown_ = 0;
     summaryWritten_ = false;
+    startsLogged_ = stim_.startedOutputs();
+    traceRows_.clear();
 
     manualPath_.clear();
     if (rectf && !openRecordingFiles()) return;
@@ -461,6 +520,7 @@ void RunControl::TimerStart() {
     }
     acq_.first = 1;
     stim_.StimTimer_Tick_First();  // pause catch-up, then the input (with the stimulus) restarts
+    logTraceStimulation();
     KyuusiTyuu = 0;
     window_.showStatus(runningStatus());
     if (!inLoop_) AcquisitionLoop();
@@ -539,6 +599,7 @@ void RunControl::AcquisitionLoop() {
             KyuusiTyuu = 0;
             IntervalTime = getIntervalAll(clock.getTraceMax() - clock.getnowtrace());
             if (stim_.StimOnOff) stim_.StimOutPut();
+            logTraceStimulation();
         }
         if (!KyuusiTyuu) {
             if (!recordingPass()) break;
@@ -605,11 +666,13 @@ void RunControl::finishMethod() {
     const bool noBlock = acq_.file.isOpen() && acq_.file.committedBytes() <= pldat::kFileHeaderBytes;
     // Closed whatever the record flag says now: a file that is open is always closed.
     acq_.fileclose();
+    log_.close();
     if (noBlock)
         discardRecordingFiles();
     else
         noteRefusalsInSummary();
     acq_.filecloseManual();
+    manualLog_.close();
     resumeRequested_ = false;
     // The end of a run ends any manual stimulation with it.
     finishStep([&] { window_.setText(RunText::ManualButton, kStartStim); });
@@ -682,12 +745,17 @@ void RunControl::setManualAcquisition() {
                 return;
             }
             manualPath_ = acq_.fileM.path();
+            manualLogFailureTold_ = false;
+            if (!manualLog_.open(stimlog::pathFor(manualPath_)))
+                reportLogFailure(manualLog_, "file open error", manualLogFailureTold_);
         }
     }
     if (!stim_.startManualStim()) {
         acq_.filecloseManual();
+        manualLog_.close();
         return;
     }
+    logManualStimulation();
     window_.setText(RunText::ManualButton, kStopStim);
     ManualLoop();
 }
@@ -720,6 +788,7 @@ void RunControl::ManualLoop() {
 void RunControl::finishMethodManual() {
     acq_.TeisiStoponly();
     acq_.filecloseManual();
+    manualLog_.close();
 }
 
 // --- Texts ---

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "acquisition/channel_levels.h"
 #include "acquisition/disk_space.h"
@@ -20,6 +21,7 @@
 #include "acquisition/run_gating.h"
 #include "acquisition/status_messages.h"
 #include "files/file_naming.h"
+#include "files/stimulation_log.h"
 #include "processing/first_thresholds.h"
 
 class AcquisitionNI;
@@ -93,6 +95,16 @@ public:
     const std::string& dataFilePath() const { return dataPath_; }
     const std::string& summaryFilePath() const { return summaryPath_; }
     const std::string& manualFilePath() const { return manualPath_; }
+    // The stimulation log beside the current (or last) recorded run's data
+    // file; empty when the run wrote none.
+    const std::string& stimulationLogPath() const { return logPath_; }
+    // The pulses of the trace started last, as its log rows (also when the run
+    // is not recorded); empty when that trace has no stimulus. Valid from the
+    // trace's start until the next trace starts, so the trace's first block
+    // can read its onsets and intensities.
+    const std::vector<stimlog::Row>& traceStimulation() const { return traceRows_; }
+    // The pulses of the last manual stimulation, as its log rows.
+    const std::vector<stimlog::Row>& manualStimulation() const { return manualRows_; }
 
     // The status line while traces run and at the end of a run, built from what
     // run control knows of the current (or last) run; notices of the run join
@@ -131,6 +143,13 @@ private:
     // Removes the files this set-up created, for a run that leaves no block.
     void discardRecordingFiles();
     bool measureDCOffset();
+    // At every trace start: the rows of the stimulus it set going (none when it
+    // set none going), appended to the run's log when there is one.
+    void logTraceStimulation();
+    void logManualStimulation();
+    // A log that cannot be created or written is told on the console, once per
+    // log; the recording goes on without it.
+    void reportLogFailure(const stimlog::Writer& log, const char* what, bool& told);
     // The status line again when the device has refused a trace's stimulus
     // since it was last shown, and the sentence that tells of the refusals.
     void showStimulusRefusals();
@@ -168,6 +187,11 @@ private:
     bool summaryCreated_ = false;  // the summary file did not exist before this run
     bool summaryWritten_ = false;  // this run appended its summary to summaryPath_
     std::uint64_t refusalsShown_ = 0;  // the stimulus refusals the status line tells of
+    stimlog::Writer log_, manualLog_;
+    std::string logPath_;
+    bool logFailureTold_ = false, manualLogFailureTold_ = false;
+    std::uint64_t startsLogged_ = 0;  // the controller's started outputs already turned into rows
+    std::vector<stimlog::Row> traceRows_, manualRows_;
     PassTiming passTiming_;
     korin::FirstThresholds firstThresholds_;
 };

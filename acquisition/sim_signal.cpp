@@ -49,8 +49,10 @@ constexpr double kLatencyMinMs = 2.0, kLatencyMaxMs = 3.0;
 constexpr double kDepressionUse = 0.35;
 constexpr double kDepressionRecoveryTicks = 8000.0;  // 400 ms
 constexpr std::uint64_t kTetanicIsiTicks = 400;      // pulses 20 ms apart or closer
-constexpr double kLtpPerTetanicPulse = 0.005, kMaxLtp = 0.5;
-constexpr double kLtpTauTicks = 60.0 * kTicksPerSecond;  // expresses over minutes
+// Each pulse of a tetanic train raises the pathway's lasting gain by 2 %, up to
+// +50 %: a train of 20 pulses at 100 Hz gives +38 %, one of 100 the full +50 %.
+constexpr double kLtpPerTetanicPulse = 0.02, kMaxLtp = 0.5;
+constexpr double kLtpTauTicks = 10.0 * kTicksPerSecond;  // expressed within about half a minute
 constexpr double kEvokedSpikeMaxProbability = 0.8, kEvokedSpikeMinWeight = 0.15;
 constexpr double kEvokedSpikeMinMs = 4.0, kEvokedSpikeMaxMs = 12.0;
 

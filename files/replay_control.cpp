@@ -16,6 +16,7 @@
 #include "files/export_writer.h"
 #include "files/file_reader.h"
 #include "files/stimulation_log.h"
+#include "files/stimulation_export.h"
 #include "processing/filter_selectors.h"
 #include "processing/thresholds.h"
 
@@ -245,6 +246,7 @@ void ReplayControl::buttonFileOpen_Click(const std::string& path) {
         stimuli_ = measuresfile::TraceStimuli(log.rows);
         logProblem_ = log.problem;
         if (!logProblem_.empty()) console(("stimulation log: " + logProblem_).c_str());
+        recordingPath_ = path;
         window_.setText(ReplayText::FileName, lastComponent(path));
         window_.setText(ReplayText::TraceFrom, "1");
         window_.setText(ReplayText::TraceTo, std::to_string(fr.TraceMax));
@@ -443,6 +445,26 @@ std::string ReplayControl::exportPath() const {
     return path;
 }
 
+void ReplayControl::writeStimulationExport() {
+    const FileReader& fr = *reader();
+    const auto r = range();
+    const std::int64_t B = ceilBlocks(fr.DurationMax);
+    if (!r || B <= 0) return;
+    // The export goes on from the block the replay reads next.
+    std::int64_t n = fr.NowBlock + (fr.BackTyuu ? std::max(fr.BlockNum, 0) : 0);
+    while (n < fr.AllBlock && !inRange(*r, static_cast<std::int32_t>(n))) ++n;
+    stimlog::ExportRange kept;
+    kept.traceFrom = r->traceFrom;
+    kept.traceTo = std::min(r->traceTo, tracesHeld());
+    kept.msFrom = r->msFrom;
+    kept.msTo = r->msTo;
+    kept.firstTrace = static_cast<std::int32_t>(n / B + 1);
+    kept.firstTraceMs = std::max<double>(r->msFrom, static_cast<double>(n % B) * kBlockMs);
+    const std::string stem = window_.text(ReplayText::ExportFolder) + "/" + window_.text(ReplayText::ExportFileName);
+    if (const std::string problem = stimlog::writeExportLog(recordingPath_, stem, kept); !problem.empty())
+        console(problem.c_str());
+}
+
 std::string ReplayControl::exportDataPath() const {
     return reader()->shortExportOn ? exportPath() + ".bin" : exportPath();
 }
@@ -520,6 +542,7 @@ void ReplayControl::LoadData() {
             resetMeasures();
             setReplayFilter();
         }
+        if (exportOn) writeStimulationExport();
         ReplayTyuuDisable();
         KyuusiTyuu = 0;
         rangeFailed_ = !rangeIntoReader();

@@ -147,6 +147,8 @@ private:
     void setSampleWindow(double blockOffsetMs);
     bool exporting() const { return rectf != 0; }
     std::string exportPath() const;
+    // The export's log of the pulses in its range, beside its files.
+    void writeStimulationExport();
     // The export's data file: the .bin of "Short (16 bit)", the .csv.
     std::string exportDataPath() const;
     // The status line at the end of a replay or export of `blocks` blocks;
@@ -167,6 +169,7 @@ private:
 
     ReplayWindow& window_;
     korin::ChannelLevels& levels_;
+    std::string recordingPath_;  // the file the reader holds
     bool inLoop_ = false;
     bool readFailed_ = false;   // a block of the file could not be read
     bool rangeFailed_ = false;  // a range text is not a whole number

@@ -129,6 +129,8 @@ void StimulusController::StimSleepStart() {
     PreparedOutput out = std::move(*prepared_);
     prepared_.reset();
     preparedSlot_ = nullptr;
+    lastStarted_ = {out.step, out.trace, out.output};
+    ++startedOutputs_;
     using Body = void (StimulusController::*)(const PreparedOutput&, StimWorker&);
     Body body = slot == &threadF1F2     ? &StimulusController::aoTaskStep1
                 : slot == &threadF1     ? &StimulusController::aoTaskStep1S1
@@ -199,11 +201,14 @@ void StimulusController::prepareStep(int step, Outputs which) {
     out.samples = n;
     out.repeatAll = p.repeatAll != 0;
     out.trace = clock != nullptr ? static_cast<std::int64_t>(clock->getnowtrace()) : 0;
+    out.step = step;
+    out.output = {which != Outputs::kS2, which != Outputs::kS1, laterTrace, roop, out.repeatAll, 0};
     playback_.armed(out.trace, which != Outputs::kS2, which != Outputs::kS1);
     int refused = 0;
     if (out.repeatAll) {
         p.repeat = stim::repeatCount(tracetimems_, n);
         out.repeat = p.repeat;
+        out.output.repeat = p.repeat;
         out.buffer = p.PulseAmplitudeAryS1S2;
         refused = acq_.TaskAORepeatSet(n, p.PulseAmplitudeAryS1S2.data(), p.repeat);
     } else {
@@ -269,9 +274,11 @@ void StimulusController::prepareManual(Outputs which) {
     PulseParameters& p = program(kManual);
     routeCodes(p, which);
     poTaskStimChSelect();
+    manualOutput_ = {which != Outputs::kS2, which != Outputs::kS1, false, 0, false, 0};
+    manualRefused_ = acq_.lastRoutingFailed();
     const std::int32_t n = buildBuffer(p, which, false, 0);
     manualDurationMs_ = stim::patternDurationMs(n);
-    acq_.TaskAOSet(n, p.PulseAmplitudeAryS1S2.data());
+    if (acq_.TaskAOSet(n, p.PulseAmplitudeAryS1S2.data()) != 0) manualRefused_ = true;
 }
 
 bool StimulusController::startManualStim() {
@@ -291,7 +298,7 @@ bool StimulusController::startManualStim() {
     else
         setaoTaskMNL2();
     acq_.startTaskOnly();
-    acq_.AOTaskMNL();
+    if (acq_.AOTaskMNL() != 0) manualRefused_ = true;
     const std::int32_t ms = manualDurationMs_;
     threadMNL.start([this, ms](StimWorker& self) { aoTaskMNL(ms, self); });
     return true;

@@ -17,6 +17,7 @@
 #include "stimulation/pulse_parameters.h"
 #include "stimulation/stim_worker.h"
 #include "stimulation/stimulus_playback.h"
+#include "stimulation/trace_stimulation.h"
 
 class AcquisitionNI;
 
@@ -100,7 +101,18 @@ public:
         std::int32_t repeat = 0;
         bool repeatAll = false;
         std::int64_t trace = 0;  // the run clock's trace (0-based) it is for
+        int step = kStep1;
+        stim::TraceOutput output;  // what the log's rows of the trace are made from
     };
+    // The step output a trace start set going last, for the rows of its trace.
+    struct StartedOutput {
+        int step = kStep1;
+        std::int64_t trace = 0;  // 0-based
+        stim::TraceOutput output;
+    };
+    // Counts the step outputs started; changes when a trace start set one going.
+    std::uint64_t startedOutputs() const { return startedOutputs_; }
+    const StartedOutput& lastStarted() const { return lastStarted_; }
     // Worker bodies: finite mode waits the pattern and stops the output;
     // "repeat all the time" writes the pattern again until StimStop.
     void aoTaskStep1(const PreparedOutput& out, StimWorker& self) { runStepOutput(out, self); }
@@ -125,6 +137,10 @@ public:
     // "Stop Stim": cancels the worker at once, stops the output, sets stimStop.
     void stopManualStim();
     void aoTaskMNL(std::int32_t durationMs, StimWorker& self);
+    // The outputs the last "Start Stim" played, and whether the device refused
+    // its pattern (routing, preparation or start).
+    const stim::TraceOutput& manualOutput() const { return manualOutput_; }
+    bool manualRefused() const { return manualRefused_; }
 
     // --- Readouts of the programs (step: kStep1, kStep2, kManual) ---
     std::uint8_t getStimOnOrOff(int step, int S) const { return stim::getStimOnOrOff(program(step), S); }
@@ -179,6 +195,10 @@ private:
     StimWorker* preparedSlot_ = nullptr;
     std::optional<PreparedOutput> prepared_;
     std::int32_t manualDurationMs_ = 0;
+    stim::TraceOutput manualOutput_;
+    bool manualRefused_ = false;
+    StartedOutput lastStarted_;
+    std::uint64_t startedOutputs_ = 0;
     // The output task was started and nothing has stopped it yet; a finite
     // worker clears it after its stop.
     std::atomic<bool> outputLive_{false};

@@ -1,5 +1,6 @@
 // korin16-cli info FILE [--json]: what a recording holds and what is wrong
 // with it, read through the same rules as replay.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include "acquisition/number_text.h"
 #include "files/file_reader.h"
+#include "files/stimulation_log.h"
 #include "tools/cli_commands.h"
 
 namespace {
@@ -266,6 +268,100 @@ std::vector<int> stepsList(const Summary& s) {
 
 const char* kindText(const Summary& s) { return s.manual ? "manual stimulation" : "recorded run"; }
 
+// What info tells of a sound log's rows, per output S1 and S2.
+struct LogSummary {
+    std::size_t pulses = 0;
+    std::vector<int> traces;  // ascending, each once
+    std::vector<int> electrodes[2];
+    bool anyRow[2] = {false, false};
+    double low[2] = {0, 0}, high[2] = {0, 0};
+    std::vector<std::pair<int, int>> notPlayed;  // (trace, output), each once, in file order
+};
+
+const char* kOutputNames[2] = {"S1", "S2"};
+
+LogSummary summariseLog(const std::vector<stimlog::Row>& rows) {
+    LogSummary s;
+    s.pulses = rows.size();
+    auto addOnce = [](std::vector<int>& list, int value) {
+        const auto at = std::lower_bound(list.begin(), list.end(), value);
+        if (at == list.end() || *at != value) list.insert(at, value);
+    };
+    for (const stimlog::Row& r : rows) {
+        const int f = r.output == 0 ? 0 : 1;
+        addOnce(s.traces, r.trace);
+        addOnce(s.electrodes[f], r.electrode);
+        if (!s.anyRow[f] || r.intensityUa < s.low[f]) s.low[f] = r.intensityUa;
+        if (!s.anyRow[f] || r.intensityUa > s.high[f]) s.high[f] = r.intensityUa;
+        s.anyRow[f] = true;
+        const std::pair<int, int> key{r.trace, f};
+        if (!r.played && std::find(s.notPlayed.begin(), s.notPlayed.end(), key) == s.notPlayed.end())
+            s.notPlayed.push_back(key);
+    }
+    return s;
+}
+
+std::string joined(const std::vector<int>& values, const char* separator) {
+    std::string out;
+    for (std::size_t i = 0; i < values.size(); ++i) out += (i ? separator : "") + std::to_string(values[i]);
+    return out;
+}
+
+std::string logName(const std::string& recordingPath) {
+    const std::string log = stimlog::pathFor(recordingPath);
+    const std::size_t slash = log.find_last_of('/');
+    return slash == std::string::npos ? log : log.substr(slash + 1);
+}
+
+void printLogText(const std::string& path, const stimlog::ReadResult& log) {
+    std::printf("Stimulation log: %s\n", logName(path).c_str());
+    if (!log.problem.empty()) {
+        std::printf("Stimulation log problem: %s\n", log.problem.c_str());
+        return;
+    }
+    const LogSummary s = summariseLog(log.rows);
+    std::string electrodes, intensity;
+    for (int f = 0; f < 2; ++f) {
+        const std::string list = joined(s.electrodes[f], ",");
+        electrodes += std::string(f ? "; " : "") + kOutputNames[f] + " " + (list.empty() ? "none" : list);
+        std::string range = "none";
+        if (s.anyRow[f])
+            range = s.low[f] == s.high[f] ? number(s.low[f]) + " uA"
+                                          : number(s.low[f]) + " to " + number(s.high[f]) + " uA";
+        intensity += std::string(f ? "; " : "") + kOutputNames[f] + " " + range;
+    }
+    std::printf("Pulses: %zu\n", s.pulses);
+    std::printf("Traces stimulated: %s\n", channelRanges(s.traces).c_str());
+    std::printf("Electrodes: %s\n", electrodes.c_str());
+    std::printf("Intensity: %s\n", intensity.c_str());
+    if (!s.notPlayed.empty()) {
+        std::string list;
+        for (const auto& [trace, f] : s.notPlayed)
+            list += (list.empty() ? "trace " : "; trace ") + std::to_string(trace) + " " + kOutputNames[f];
+        std::printf("Not played: %s\n", list.c_str());
+    }
+}
+
+std::string logJson(const std::string& path, const stimlog::ReadResult& log) {
+    const std::string name = jsonString(logName(path));
+    if (!log.problem.empty()) return "{\"file\":" + name + ",\"problem\":" + jsonString(log.problem) + "}";
+    const LogSummary s = summariseLog(log.rows);
+    std::string electrodes = "{", intensity = "{";
+    for (int f = 0; f < 2; ++f) {
+        const std::string key = std::string(f ? "," : "") + "\"" + kOutputNames[f] + "\":";
+        electrodes += key + "[" + joined(s.electrodes[f], ",") + "]";
+        intensity += key + (s.anyRow[f] ? "{\"min\":" + number(s.low[f]) + ",\"max\":" + number(s.high[f]) + "}"
+                                        : std::string("null"));
+    }
+    std::string notPlayed;
+    for (const auto& [trace, f] : s.notPlayed)
+        notPlayed += format("%s{\"trace\":%d,\"output\":\"%s\"}", notPlayed.empty() ? "" : ",", trace,
+                            kOutputNames[f]);
+    return "{\"file\":" + name + ",\"pulses\":" + std::to_string(s.pulses) + ",\"tracesStimulated\":[" +
+           joined(s.traces, ",") + "],\"electrodes\":" + electrodes + "},\"intensityUa\":" + intensity +
+           "},\"notPlayed\":[" + notPlayed + "]}";
+}
+
 void printText(const std::string& path, const FileReader& r, const Summary& s) {
     const pldat::FileHeaderFields& h = r.layout().header;
     std::printf("File: %s (%llu bytes)\n", path.c_str(), static_cast<unsigned long long>(r.layout().fileLength));
@@ -303,6 +399,7 @@ void printText(const std::string& path, const FileReader& r, const Summary& s) {
         std::printf("Problems:\n");
         for (const auto& [kind, p] : s.problems) std::printf("  - %s\n", problemText(p).c_str());
     }
+    if (const stimlog::ReadResult log = stimlog::read(stimlog::pathFor(path)); log.exists) printLogText(path, log);
 }
 
 void printJson(const std::string& path, const FileReader& r, const Summary& s) {
@@ -356,6 +453,8 @@ void printJson(const std::string& path, const FileReader& r, const Summary& s) {
     for (std::size_t i = 0; i < s.problems.size(); ++i)
         problems += (i ? "," : "") + jsonString(problemText(s.problems[i].second));
     field("problems", problems + "]");
+    if (const stimlog::ReadResult log = stimlog::read(stimlog::pathFor(path)); log.exists)
+        field("stimulation", logJson(path, log));
     std::printf("%s}\n", out.c_str());
 }
 

@@ -32,10 +32,9 @@ std::optional<int> electrodeNumber(const char* text) {
 
 // Adds the pulses of `list` to output f in order, each through "Add". A
 // refusal names the option and the pulse: `--step1-s1 pulse 2 "…": why`.
-std::string addPulses(stim::StepEditor& editor, int f, const std::string& list) {
+std::string addPulses(stim::StepEditor& editor, int f, const std::string& list, const char* option) {
     if (list.empty()) return {};
     editor.selectOutput(f);
-    const char* option = f == PulseParameters::kS1 ? "--step1-s1" : "--step1-s2";
     int number = 0;
     for (const std::string& text : split(list, ';')) {
         const std::string pulse = std::string(option) + " pulse " + std::to_string(++number) + " \"" + text + "\": ";
@@ -57,6 +56,9 @@ const char* protocolUsage() {
     return "                          [--s1-electrode 1-16] [--s2-electrode 1-16]\n"
            "                          [--step1-s1 PULSES] [--step1-s2 PULSES] [--repeat-all] [--by-rep]\n"
            "                          [--increment UA]\n"
+           "                          [--manual-s1 PULSES] [--manual-s2 PULSES] [--manual-s1-electrode 1-16]\n"
+           "                          [--manual-s2-electrode 1-16] [--manual-after-trace K]   (pause after\n"
+           "                          trace K, deliver the Manual program once with \"Start Stim\", resume)\n"
            "  PULSES: pulses TYPE,DURATION,INTENSITY,PRE,POST separated by ';' (TYPE Biphasic or Const,\n"
            "          times in ms, intensity in uA), e.g. \"Biphasic,0.1,-10,0,99.9\"\n";
 }
@@ -72,20 +74,38 @@ int takeProtocolOption(int count, char** args, CliProtocol& protocol) {
         return 1;
     }
     const bool known = option == "--s1-electrode" || option == "--s2-electrode" || option == "--step1-s1" ||
-                       option == "--step1-s2" || option == "--increment";
+                       option == "--step1-s2" || option == "--increment" || option == "--manual-s1" ||
+                       option == "--manual-s2" || option == "--manual-s1-electrode" ||
+                       option == "--manual-s2-electrode" || option == "--manual-after-trace";
     if (!known) return 0;
     if (count < 2) {
         std::fprintf(stderr, "error: %s needs a value\n", args[0]);
         return -1;
     }
     const char* value = args[1];
-    if (option == "--s1-electrode" || option == "--s2-electrode") {
+    if (option == "--s1-electrode" || option == "--s2-electrode" || option == "--manual-s1-electrode" ||
+        option == "--manual-s2-electrode") {
         auto n = electrodeNumber(value);
         if (!n) {
             std::fprintf(stderr, "error: %s needs an electrode from 1 to 16, not \"%s\"\n", args[0], value);
             return -1;
         }
-        (option == "--s1-electrode" ? protocol.s1Electrode : protocol.s2Electrode) = *n;
+        int& electrode = option == "--s1-electrode"          ? protocol.s1Electrode
+                         : option == "--s2-electrode"        ? protocol.s2Electrode
+                         : option == "--manual-s1-electrode" ? protocol.manualS1Electrode
+                                                             : protocol.manualS2Electrode;
+        electrode = *n;
+    } else if (option == "--manual-after-trace") {
+        auto n = korin::parseInt32(value);
+        if (!n || *n < 1) {
+            std::fprintf(stderr, "error: %s needs a trace number from 1, not \"%s\"\n", args[0], value);
+            return -1;
+        }
+        protocol.manualAfterTrace = *n;
+    } else if (option == "--manual-s1") {
+        protocol.manualS1 = value;
+    } else if (option == "--manual-s2") {
+        protocol.manualS2 = value;
     } else if (option == "--step1-s1") {
         protocol.step1S1 = value;
     } else if (option == "--step1-s2") {
@@ -109,10 +129,30 @@ std::string applyProtocol(const CliProtocol& protocol, PulseParameters& step1, d
         if (!protocol.increment.empty()) editor.setIncrementText(protocol.increment);
         if (protocol.byRep && !editor.byRepOn()) editor.toggleByRep();
         if (electrodes[f] != 0) editor.clickElectrode(electrodes[f]);
-        if (std::string problem = addPulses(editor, f, *lists[f]); !problem.empty()) return problem;
+        const char* option = f == PulseParameters::kS1 ? "--step1-s1" : "--step1-s2";
+        if (std::string problem = addPulses(editor, f, *lists[f], option); !problem.empty()) return problem;
     }
     if (protocol.repeatAll && !editor.repeatAllOn()) editor.toggleRepeatAll();
     window.step1Enabled = step1.S1ChAddNum > 0 || step1.S2ChAddNum > 0;
+    return {};
+}
+
+std::string applyManualProtocol(const CliProtocol& protocol, PulseParameters& manual) {
+    const bool pulses = !protocol.manualS1.empty() || !protocol.manualS2.empty();
+    if (!pulses && protocol.manualAfterTrace == 0) return {};
+    if (!pulses) return "--manual-after-trace needs the pulses of --manual-s1 or --manual-s2";
+    if (protocol.manualAfterTrace == 0) return "--manual-s1 and --manual-s2 need --manual-after-trace K";
+    manual = PulseParameters{};
+    manual.S1Ch = manual.S2Ch = PulseParameters::kNoElectrode;
+    stim::StepEditor editor(manual, stim::StepKind::Manual);
+    const std::string* lists[2] = {&protocol.manualS1, &protocol.manualS2};
+    const int electrodes[2] = {protocol.manualS1Electrode, protocol.manualS2Electrode};
+    for (int f : {PulseParameters::kS1, PulseParameters::kS2}) {
+        editor.selectOutput(f);
+        if (electrodes[f] != 0) editor.clickElectrode(electrodes[f]);
+        const char* option = f == PulseParameters::kS1 ? "--manual-s1" : "--manual-s2";
+        if (std::string problem = addPulses(editor, f, *lists[f], option); !problem.empty()) return problem;
+    }
     return {};
 }
 

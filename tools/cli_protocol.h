@@ -16,6 +16,12 @@ struct CliProtocol {
     bool repeatAll = false;
     bool byRep = false;
     std::string increment;  // µA per repetition, "" to keep the editor's "1"
+    // The Manual program, delivered once in a pause after trace manualAfterTrace.
+    int manualS1Electrode = 0;
+    int manualS2Electrode = 0;
+    std::string manualS1;
+    std::string manualS2;
+    int manualAfterTrace = 0;  // 1-based; 0 for no manual stimulation
 };
 
 // Takes the stimulation option at args[0] (with its value at args[1]) when it
@@ -32,6 +38,11 @@ const char* protocolUsage();
 // the window's boxes would. Returns the refusal, naming the pulse, or "".
 std::string applyProtocol(const CliProtocol& protocol, PulseParameters& step1, double traceSeconds,
                           HeadlessRunWindow& window);
+
+// Builds the Manual program from the --manual-* options through the Manual
+// tab's editor rules. Returns the refusal, naming the pulse, or "": also when
+// pulses come without --manual-after-trace, or the trace without pulses.
+std::string applyManualProtocol(const CliProtocol& protocol, PulseParameters& manual);
 
 // One warning line on standard error for each output, of the steps checked,
 // with pulses but no electrode or an electrode but no pulses; the run goes on.

@@ -1,9 +1,11 @@
 // korin16-cli record: a recorded run on the simulated Dev1, headless, through
 // the same run control as the window. Free-running unless --realtime.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -13,6 +15,8 @@
 #include "acquisition/sim_device.h"
 #include "acquisition/timer.h"
 #include "acquisition/number_text.h"
+#include "files/stimulation_log.h"
+#include "stimulation/run_checks.h"
 #include "stimulation/stimulus_controller.h"
 #include "stimulation/stimulus_playback.h"
 #include "tools/cli_commands.h"
@@ -156,6 +160,26 @@ int cliRecord(int argc, char** argv) {
             return 1;
         }
     }
+    if (std::string refused = applyManualProtocol(protocol, manual); !refused.empty()) {
+        std::fprintf(stderr, "error: %s\n", refused.c_str());
+        return 1;
+    }
+    const int manualAfter = protocol.manualAfterTrace;
+    if (manualAfter > 0) {
+        // The pause must fall between two traces, so that the run resumes after it.
+        const double traces = std::trunc(korin::parseDouble(window.texts[RunText::Repeat]).value_or(1));
+        if (manualAfter >= traces) {
+            std::fprintf(stderr, "error: --manual-after-trace %d needs a trace to follow it: the run records %s\n",
+                         manualAfter, korin::defaultNumberText(std::max(1.0, traces)).c_str());
+            return 1;
+        }
+        if (std::string problem = stimulus.manualStartProblem(); !problem.empty()) {
+            std::fprintf(stderr, "error: %s\n", problem.c_str());
+            return 1;
+        }
+        for (const std::string& w : stim::untargetedOutputWarnings(manual, " of Manual"))
+            std::fprintf(stderr, "warning: %s\n", w.c_str());
+    }
     warnUntargetedOutputs(step1, window.step1Enabled || !stored || protocolGiven(protocol), step2,
                           window.step2Enabled);
     korin::ChannelLevels levels;
@@ -173,6 +197,24 @@ int cliRecord(int argc, char** argv) {
         // Trace T's stimulus is prepared when trace T − 1 ends (trace 1's at set-up).
         if (refuseTrace == trace + 2) device->failAnalogTimings(1);
         if (refuseTrace == trace + 1) device->clearFaults();
+        if (trace + 1 == manualAfter) run.toolStripButtonPause_Click();
+    };
+    // In the pause, as a user would: "Start Stim" once, then Record to resume
+    // (Play would go on without recording). The manual loop pumps events too.
+    bool manualPressed = false, manualDelivering = false, resumed = false;
+    window.onPoll = [&](long long) {
+        if (manualAfter == 0 || resumed || manualDelivering || !run.PauseTyuu || !window.manualEnabled) return;
+        if (!manualPressed) {
+            manualPressed = manualDelivering = true;
+            run.buttonMNL_Click();
+            manualDelivering = false;
+            std::printf("manual stimulation after trace %s: %zu pulses\n", RunControl::traceHyouzi(manualAfter).c_str(),
+                        run.manualStimulation().size());
+            std::fflush(stdout);
+            return;
+        }
+        resumed = true;
+        run.toolStripButtonRec_Click();
     };
     if (refuseTrace == 1) device->failAnalogTimings(1);
     // The disk-space question is answered by --force: printed either way.
@@ -189,6 +231,12 @@ int cliRecord(int argc, char** argv) {
     if (!run.dataFilePath().empty()) std::printf("Wrote %s\n", run.dataFilePath().c_str());
     if (!run.summaryFilePath().empty() && window.alerts.empty())
         std::printf("Wrote %s\n", run.summaryFilePath().c_str());
+    if (!run.stimulationLogPath().empty()) std::printf("Wrote %s\n", run.stimulationLogPath().c_str());
+    if (!run.manualFilePath().empty()) {
+        std::printf("Wrote %s\n", run.manualFilePath().c_str());
+        const std::string manualLog = stimlog::pathFor(run.manualFilePath());
+        if (std::filesystem::exists(manualLog)) std::printf("Wrote %s\n", manualLog.c_str());
+    }
     const StimulusPlayback& playback = stimulus.playback();
     if (playback.refusals() != 0) {
         std::printf("%s\n", stim::notPlayedSummaryLine(playback).c_str());

@@ -511,7 +511,7 @@ TEST_F(RunFixture, GlfwFailureReleasesTheDeviceAndClosesTheFile) {
     EXPECT_TRUE(fs::is_empty(folder)) << "the abandoned set-up takes its files back";
 }
 
-TEST_F(RunFixture, UnwritableSummaryRemovesTheDataFileItCreated) {
+TEST_F(RunFixture, UnwritableSummaryRemovesTheDataFileAndLogItCreated) {
     settings("1", "1", "0");
     fs::create_directory(folder / "20220131_09h05m03s_settings.txt");  // a folder where the summary goes
     testing::internal::CaptureStdout();
@@ -520,13 +520,15 @@ TEST_F(RunFixture, UnwritableSummaryRemovesTheDataFileItCreated) {
     EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"20220131_09h05m03s_settings.txt"});
 }
 
-TEST_F(RunFixture, TwoRunsInOneSecondEachHaveTheirOwnSummary) {
+TEST_F(RunFixture, TwoRunsInOneSecondEachHaveTheirOwnSummaryAndLog) {
     settings("1", "1", "0");
     run.toolStripButtonRec_Click();
     run.toolStripButtonRec_Click();
     EXPECT_EQ(filesIn(folder), (std::vector<fs::path>{"20220131_09h05m03s.pldat", "20220131_09h05m03s_2.pldat",
                                                       "20220131_09h05m03s_2_settings.txt",
-                                                      "20220131_09h05m03s_settings.txt"}));
+                                                      "20220131_09h05m03s_2_stimulation.csv",
+                                                      "20220131_09h05m03s_settings.txt",
+                                                      "20220131_09h05m03s_stimulation.csv"}));
     std::vector<char> first = fileBytes((folder / "20220131_09h05m03s_settings.txt").string());
     EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 7) << "eight lines, not sixteen";
 }

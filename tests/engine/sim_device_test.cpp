@@ -545,6 +545,31 @@ TEST(SimDeviceStimulation, TetanicTrainPotentiatesThatPathwayOverMinutes) {
     EXPECT_EQ(dev.potentiation(0), 0.0);  // another pathway
 }
 
+TEST(SimDeviceStimulation, TwentyPulseTrainPotentiatesWithinHalfAMinute) {
+    SimulatedDevice dev(freeRunning(5));
+    const auto before = stimulate(dev, routeS1(kStimElectrode), pulsePattern(2000, {kPulseScan}, 40.0));
+    dev.advanceClock(40'000);
+    std::vector<int> train;
+    for (int p = 0; p < 20; ++p) train.push_back(200 + p * 200);  // 20 pulses at 100 Hz
+    stimulate(dev, routeS1(kStimElectrode), pulsePattern(4400, train, 40.0), 5);
+    dev.advanceClock(30 * 20'000);
+    const auto after = stimulate(dev, routeS1(kStimElectrode), pulsePattern(2000, {kPulseScan}, 40.0));
+
+    const double ratio = evokedUv(after, kNeighbours[0], kPulseScan) / evokedUv(before, kNeighbours[0], kPulseScan);
+    EXPECT_GT(ratio, 1.2);
+    EXPECT_LT(ratio, 1.55);
+    EXPECT_NEAR(dev.potentiation(kStimElectrode - 1), 0.38 * (1 - std::exp(-3.0)), 0.02);
+}
+
+TEST(SimDeviceStimulation, SecondOfPairedPulsesFiftyMsApartIsDepressed) {
+    SimulatedDevice dev(freeRunning(5));
+    const int second = kPulseScan + 1000;  // 50 ms later
+    const auto uv = stimulate(dev, routeS1(kStimElectrode), pulsePattern(4000, {kPulseScan, second}, 40.0));
+    const double ratio = evokedUv(uv, kNeighbours[0], second) / evokedUv(uv, kNeighbours[0], kPulseScan);
+    EXPECT_GT(ratio, 0.5);
+    EXPECT_LT(ratio, 0.85);
+}
+
 // ---------------------------------------------------------------- faults and errors
 
 TEST(SimDeviceFaults, AbsentDeviceFailsEveryCreate) {
