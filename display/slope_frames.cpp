@@ -153,7 +153,8 @@ void SlopeTraceCapture::begin(const SlopeInputs& in) {
     entries_ = in.table->traceCount();
     info_ = in.lastInfo;
     const korin::TraceMeasures& m = *in.last;
-    if (m.responses.count <= 0) return;
+    // An emptied table (a new run) makes the last trace one of the run before.
+    if (entries_ == 0 || m.responses.count <= 0) return;
     onsetMs_ = m.responses.onsetMs[kSlopeResponse];
     firstSample_ = korin::firstSampleAtOrAfter(onsetMs_);
     for (int c = 0; c < korin::kEvokedChannels; ++c)
