@@ -34,6 +34,7 @@
 #include "app/replay_panel.h"
 #include "app/run_toolbar.h"
 #include "app/selected_views_form.h"
+#include "app/slope_view_form.h"
 #include "app/step_editor_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
@@ -105,6 +106,7 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     installViews();
     selectedViews = std::make_unique<SelectedViewsForm>(*this, readout);
     selectedViews->markThresholdsSet = [this] { levels.markThresholdsSet(); };
+    slopeView = std::make_unique<SlopeViewForm>(*this);
     stepEditors = std::make_unique<StepEditorForm>(*this);
     deviceChoice = std::make_unique<DeviceChoiceForm>(*this, deviceDescription);
     settingsForm = std::make_unique<SettingsForm>(*this);

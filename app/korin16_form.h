@@ -42,6 +42,7 @@ class QToolButton;
 class RawDataFrame;
 class RawDataUpFrame;
 class SelectedViewsForm;
+class SlopeViewForm;
 class ReplayControllerForm;
 class DeviceChoiceForm;
 class EasySettingsForm;
@@ -226,6 +227,8 @@ public:
     std::unique_ptr<ReplayControllerForm> replayController;
     // The selected-channel plots, their readout, drags and copy commands.
     std::unique_ptr<SelectedViewsForm> selectedViews;
+    // The Slope analysis: its measures (setSlopeInputs), menu choices and windows.
+    std::unique_ptr<SlopeViewForm> slopeView;
     // The stimulation tabs' editors and the stimulus time line.
     std::unique_ptr<StepEditorForm> stepEditors;
     // The remembered settings, the "EASY SETTINGS" presets and the device choice.

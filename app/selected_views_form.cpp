@@ -18,6 +18,7 @@
 #include "app/acquisition_panel.h"
 #include "app/korin16_form.h"
 #include "app/replay_panel.h"
+#include "app/slope_view_form.h"
 #include "app/view_frames.h"
 #include "display/gl/fault_boundary.h"
 #include "display/gl/plot_panel.h"
@@ -53,6 +54,7 @@ PlotKind kindOf(AnalysisMode m) {
     case AnalysisMode::Spike: return PlotKind::Spike;
     case AnalysisMode::EP: return PlotKind::EP;
     case AnalysisMode::ISI: return PlotKind::ISI;
+    case AnalysisMode::Slope: return PlotKind::Slope;
     }
     return PlotKind::Spike;
 }
@@ -150,6 +152,10 @@ void SelectedViewsForm::DrawSelectChRec() { drawRaw(liveSelected(*form_.acquisit
 void SelectedViewsForm::DrawSelectChLoad() { drawRaw(replaySelected(*form_.reader, form_.reader->selectch)); }
 
 void SelectedViewsForm::drawRaw(const SelectedSnapshot& data) {
+    if (static_cast<AnalysisMode>(form_.Mode) == AnalysisMode::Slope) {
+        drawSlopeTrace(data);
+        return;
+    }
     RawDataUpFrame* f = form_.panelRawDataUpDodai;
     if (form_.RawUpauto) {
         const AutoscaleTexts t = rawAutoscaleTexts(rawAutoscale(data, form_.RawUpYScale));
@@ -208,6 +214,10 @@ void SelectedViewsForm::DrawFreqSelectCh() {
 void SelectedViewsForm::drawAnalysis(const SelectedSnapshot& data) {
     FreqFrame* f = form_.panelFreqDodai;
     const AnalysisMode mode = static_cast<AnalysisMode>(form_.Mode);
+    if (mode == AnalysisMode::Slope) {
+        drawSlope(data);
+        return;
+    }
     const int w = freqView_->width();
     const int h = freqView_->height();
     if (form_.Freqauto) {
@@ -223,6 +233,7 @@ void SelectedViewsForm::drawAnalysis(const SelectedSnapshot& data) {
         case AnalysisMode::EP:
             t = epAutoscaleTexts(getEPYAutoScaleMax(data, form_.EpYScale), getEPYAutoScaleMin(data, form_.EpYScale));
             break;
+        case AnalysisMode::Slope: break;
         }
         f->textBoxFreqYMax->setText(qtext(t.yMax));
         f->textBoxFreqYMin->setText(qtext(t.yMin));
@@ -267,6 +278,70 @@ void SelectedViewsForm::DrawSelectFreqChWaku() {
 }
 
 
+// --- Slope mode ---------------------------------------------------------------------
+
+SlopeState SelectedViewsForm::slopeState() const {
+    SlopeState state;
+    if (form_.slopeView) state.settings = form_.slopeView->settings();
+    state.EpXScale = form_.EpXScale;
+    state.hyouziStep = form_.hyouziStep;
+    return state;
+}
+
+void SelectedViewsForm::captureSlopeTrace() {
+    SlopeViewForm* slope = form_.slopeView.get();
+    if (slope == nullptr) return;
+    if (replayShown()) {
+        const FileReader& reader = *form_.reader;
+        slope->traceCapture().capture(slope->slopeInputs(), [&](int c) { return replaySelected(reader, c); });
+    } else if (liveShown()) {
+        const AcquisitionNI& acquisition = *form_.acquisition;
+        slope->traceCapture().capture(slope->slopeInputs(), [&](int c) { return liveSelected(acquisition, c); });
+    }
+}
+
+void SelectedViewsForm::drawSlopeTrace(const SelectedSnapshot& data) {
+    RawDataUpFrame* f = form_.panelRawDataUpDodai;
+    SlopeViewForm* slope = form_.slopeView.get();
+    if (slope == nullptr) return;
+    captureSlopeTrace();
+    const SlopeTraceView trace = slope->traceCapture().view(data.channel, slope->evokedWindows());
+    if (form_.RawUpauto && trace.shows()) {
+        const AutoscaleTexts t = rawAutoscaleTexts(slopeTraceAutoscale(trace, form_.RawUpYScale));
+        f->textBoxRawYMax->setText(qtext(t.yMax));
+        f->textBoxRawYMin->setText(qtext(t.yMin));
+    }
+    PlotRange range = rawRange();
+    range.xMin = 0.0;
+    range.xMax = slope_view::kShownMs;
+    buildSlopeTraceFrame(rawView_->drawList(), form_.colors, trace, range, form_.RawUpYScale, rawView_->width(),
+                         rawView_->height());
+    rawView_->present();
+    rawDrawnWidth_ = rawView_->width();
+    rawDrawnHeight_ = rawView_->height();
+    paintCanvas(f->pictureBoxRawDataUp, f, PlotKind::SlopeTrace, range, {form_.RawUpYUnit == "mV", false});
+}
+
+void SelectedViewsForm::drawSlope(const SelectedSnapshot& data) {
+    FreqFrame* f = form_.panelFreqDodai;
+    SlopeViewForm* slope = form_.slopeView.get();
+    if (slope == nullptr) return;
+    const SlopeInputs& in = slope->slopeInputs();
+    const SlopeState state = slopeState();
+    if (form_.Freqauto) {
+        const YLimits l = slopeAutoscale(in, data.channel, state);
+        const AutoscaleTexts t = epAutoscaleTexts(l.max, l.min);
+        f->textBoxFreqYMax->setText(qtext(t.yMax));
+        f->textBoxFreqYMin->setText(qtext(t.yMin));
+    }
+    const PlotRange range = freqRange();
+    buildSlopeFrame(freqView_->drawList(), form_.colors, in, data.channel, range, state, freqView_->width(),
+                    freqView_->height());
+    freqView_->present();
+    const std::string title = slopeYTitle(state.settings);
+    paintCanvas(f->pictureBoxFreq, f, PlotKind::Slope, range, {false, form_.EpXUnit == "min"}, title);
+}
+
 void SelectedViewsForm::redrawBoth() {
     redrawRaw();
     DrawFreqSelectCh();
@@ -275,9 +350,9 @@ void SelectedViewsForm::redrawBoth() {
 // --- Label canvas ----------------------------------------------------------------
 
 void SelectedViewsForm::paintCanvas(QLabel* canvas, QWidget* frame, PlotKind kind, const PlotRange& range,
-                                    LabelUnits units) {
+                                    LabelUnits units, std::string_view yTitle) {
     if (canvas->width() <= 0 || canvas->height() <= 0) return;
-    const LabelCanvas c = buildLabelCanvas(kind, range, units, frame->width(), frame->height());
+    const LabelCanvas c = buildLabelCanvas(kind, range, units, frame->width(), frame->height(), yTitle);
     QPixmap pixmap(canvas->size());
     pixmap.fill(Qt::white);
     QPainter p(&pixmap);

@@ -14,6 +14,7 @@
 #include "app/logic/raw_plot_drag.h"
 #include "display/selected_frames.h"
 #include "display/selected_labels.h"
+#include "display/slope_frames.h"
 
 class Korin16Form;
 class PlotPanel;
@@ -43,6 +44,9 @@ public:
     // Everything after a size, selection or colour change, the stimulus views
     // through the form's drawStimViews hook.
     void SizeChangeDraw();
+    // Keeps the last measured response of every channel for the Slope mode's
+    // upper plot, from the shown source's history (after new measures came).
+    void captureSlopeTrace();
 
     // --- Menus ---
     void rawUpXaxisItem(const QString& seconds);
@@ -95,13 +99,17 @@ private:
     SelectedSnapshot snapshot() const;
     void drawRaw(const SelectedSnapshot& data);
     void drawAnalysis(const SelectedSnapshot& data);
+    void drawSlopeTrace(const SelectedSnapshot& data);
+    void drawSlope(const SelectedSnapshot& data);
     void redrawRaw();
     PlotRange rawRange() const;
     PlotRange freqRange() const;
-    void paintCanvas(QLabel* canvas, QWidget* frame, PlotKind kind, const PlotRange& range, LabelUnits units);
+    void paintCanvas(QLabel* canvas, QWidget* frame, PlotKind kind, const PlotRange& range, LabelUnits units,
+                     std::string_view yTitle = {});
     void openLimitBox(QWidget* frame, PlotPanel* panel, int x, int y, bool upper);
     void limitBoxEntered(QLineEdit* box, bool upper);
     void afterSixteenChannelPaint();
+    SlopeState slopeState() const;
 
     Korin16Form& form_;
     PointerInformation* pointerinfo_;

@@ -13,6 +13,7 @@
 #include "acquisition/number_text.h"
 #include "app/korin16_form.h"
 #include "app/selected_views_form.h"
+#include "app/slope_view_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
 #include "display/copy_data.h"
@@ -80,6 +81,15 @@ void SelectedViewsForm::panelFreq_MouseMove(int x, int y) {
         zahyou[1] = p.y;
         break;
     }
+    case AnalysisMode::Slope: {
+        if (!form_.slopeView) break;
+        const korin::PointerReadout p =
+            slopeReadout(form_.slopeView->slopeInputs(), d.channel, slopeState(), view, x, y);
+        zahyou[0] = p.x;
+        zahyou[1] = p.y;
+        texts = Texts::Plain;
+        break;
+    }
     case AnalysisMode::ISI: {
         const korin::StampsView stamps{d.stamps, d.stampCount};
         const korin::PointerReadout p = replay ? korin::getReadISIZahyou(stamps, view, x, y)
@@ -110,7 +120,8 @@ void SelectedViewsForm::panelFreq_MouseMove(int x, int y) {
 
 void SelectedViewsForm::panelRawDataUp_MouseMove(int x, int y, bool leftHeld) {
     const bool dragging = drag.move(leftHeld);
-    if (!dataShown() || !dragging) return;
+    // The Slope mode's upper plot shows a measured response, not the live trace.
+    if (!dataShown() || !dragging || static_cast<AnalysisMode>(form_.Mode) == AnalysisMode::Slope) return;
     const bool replay = form_.ReplayMode != 0;
     const PlotRange range = rawRange();
     if (static_cast<AnalysisMode>(form_.Mode) == AnalysisMode::EP) {
@@ -220,6 +231,11 @@ bool SelectedViewsForm::eventFilter(QObject* watched, QEvent* event) {
 // --- Clipboard ----------------------------------------------------------------------
 
 void SelectedViewsForm::toolStripMenuItemCopyData_Click() {
+    if (static_cast<AnalysisMode>(form_.Mode) == AnalysisMode::Slope) {
+        const korin::MeasuresTable* table = form_.slopeView ? form_.slopeView->slopeInputs().table : nullptr;
+        QApplication::clipboard()->setText(QString::fromStdString(slopeCopyDataText(table, snapshot().channel)));
+        return;
+    }
     CopyDataOptions o;
     o.Mode = static_cast<AnalysisMode>(form_.Mode);
     o.EpYScale = form_.EpYScale;

@@ -14,6 +14,7 @@
 #include "app/korin16_form.h"
 #include "app/panel_widgets.h"
 #include "app/selected_views_form.h"
+#include "app/slope_view_form.h"
 #include "app/step_editor_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
@@ -161,7 +162,12 @@ void SettingsForm::applySetting(SettingKey key, const std::string& value) {
         case K::EpYUnit: form_.EpYUnit = qs(value); break;
         case K::EpXUnit: form_.EpXUnit = qs(value); break;
         case K::Device: form_.deviceChoice->setPreference(devicePreferenceFromText(value)); break;
-        default: break;  // electrodes and colours: applied with the rest in applyLoaded
+        case K::SlopeMeasure: form_.slopeView->setMeasure(static_cast<korin::EvokedMeasure>(number)); break;
+        case K::SlopeBaselineTraces: form_.slopeView->setBaselineTraces(number); break;
+        case K::SlopeAbsolute: form_.slopeView->setAbsolute(number != 0); break;
+        // Electrodes, colours and the evoked-response windows (one set of eight
+        // keys): applied with the rest in applyLoaded.
+        default: break;
     }
 }
 
@@ -187,6 +193,13 @@ void SettingsForm::stepListsLoaded(int step) {
 
 void SettingsForm::applyLoaded(const SettingsValues& values) {
     korin::applyToPrograms(values, form_.Step1PP, form_.Step2PP, form_.StepMPP);
+    std::string windowsProblem;
+    form_.slopeView->setEvokedWindows(korin::evokedWindows(values, &windowsProblem));
+    if (!windowsProblem.empty()) {
+        std::printf("Evoked-response windows of the settings are refused (%s); the defaults are used\n",
+                    windowsProblem.c_str());
+        std::fflush(stdout);
+    }
     form_.colors.BackColor16 = values.colour(korin::ViewColour::Back);
     form_.colors.LineColor16 = values.colour(korin::ViewColour::Line);
     form_.colors.GridColor16 = values.colour(korin::ViewColour::Grid);
@@ -265,6 +278,11 @@ SettingsValues SettingsForm::currentValues() const {
     v.set(K::EpYUnit, form_.EpYUnit.toStdString());
     v.set(K::EpXUnit, form_.EpXUnit.toStdString());
     v.set(K::Device, std::string(devicePreferenceText(form_.deviceChoice->preference())));
+    korin::setEvokedWindows(v, form_.slopeView->evokedWindows());
+    const SlopeSettings& slope = form_.slopeView->settings();
+    v.setInteger(K::SlopeMeasure, static_cast<std::int32_t>(slope.measure));
+    v.setInteger(K::SlopeBaselineTraces, slope.baselineTraces);
+    v.setInteger(K::SlopeAbsolute, slope.absolute ? 1 : 0);
     korin::takeFromPrograms(v, form_.Step1PP, form_.Step2PP, form_.StepMPP);
     return v;
 }

@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWidgetAction>
 
 #include "acquisition/number_text.h"
 #include "app/logic/window_modes.h"
@@ -283,7 +285,7 @@ FreqFrame::FreqFrame(QWidget* parent) : QFrame(parent) {
     toolStripButtonMode->setObjectName("toolStripButtonMode");
     toolStripButtonMode->setText(QString::fromLatin1(korin::kModeTextBeforeStartUp.data(),
                                                      static_cast<int>(korin::kModeTextBeforeStartUp.size())));
-    toolStripButtonMode->setToolTip(tr("Analysis shown below: spike rate, evoked potential or inter-spike interval"));
+    toolStripButtonMode->setToolTip(tr("Analysis shown below: spike rate, evoked potential, inter-spike interval or evoked-response slope"));
     toolStripButtonMode->setMinimumWidth(48);
     toolStripMode->addWidget(toolStripButtonMode);
     toolStripMode->move(4, 1);
@@ -308,6 +310,30 @@ FreqFrame::FreqFrame(QWidget* parent) : QFrame(parent) {
     preferences = makePreferences(contextMenu, "toolStripMenuItemFreqPref", "Line Color No Stim",
                                   {"MenuItemFreqPrefLine", "MenuItemFreqPrefBack", "MenuItemFreqPrefGrid",
                                    "MenuItemPrefDefault"});
+    slopeMenu = makeSubmenu(contextMenu, "toolStripMenuItemSlope", "Slope");
+    slopeMeasureItems = makeGroup(this);
+    // In the order of the measures' numbers (EvokedMeasure).
+    makeItem(slopeMenu, "MenuItemSlopeMaxSlope", "Max slope", slopeMeasureItems);
+    makeItem(slopeMenu, "MenuItemSlopeWindowSlope", "Window slope", slopeMeasureItems);
+    makeItem(slopeMenu, "MenuItemSlope2080", "20-80 % slope", slopeMeasureItems);
+    makeItem(slopeMenu, "MenuItemSlopeAmplitude", "Amplitude", slopeMeasureItems);
+    slopeMenu->addSeparator();
+    slopeAbsoluteItem = makeItem(slopeMenu, "MenuItemSlopeAbsolute", "Absolute units");
+    slopeAbsoluteItem->setCheckable(true);
+    auto* baselineRow = new QWidget(slopeMenu);
+    auto* baselineLayout = new QHBoxLayout(baselineRow);
+    baselineLayout->setContentsMargins(24, 2, 8, 2);
+    baselineLayout->addWidget(new QLabel(tr("Baseline traces"), baselineRow));
+    textBoxSlopeBaselineTraces = new QLineEdit(QStringLiteral("10"), baselineRow);
+    textBoxSlopeBaselineTraces->setObjectName("textBoxSlopeBaselineTraces");
+    textBoxSlopeBaselineTraces->setFixedWidth(60);
+    baselineLayout->addWidget(textBoxSlopeBaselineTraces);
+    auto* baselineAction = new QWidgetAction(slopeMenu);
+    baselineAction->setDefaultWidget(baselineRow);
+    slopeMenu->addAction(baselineAction);
+    slopeMenu->addSeparator();
+    toolStripMenuItemEvokedWindows =
+        makeItem(slopeMenu, "toolStripMenuItemEvokedWindows", QString::fromUtf8("Evoked-response windows\u2026"));
     toolStripMenuItemCopyData = makeItem(contextMenu, "toolStripMenuItemCopyData", "Copy Data");
     toolStripMenuItemCopyImage = makeItem(contextMenu, "toolStripMenuItemCopyImage", "Copy Image");
     showMenuOnRightClick(panelFreq, contextMenu);

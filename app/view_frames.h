@@ -105,6 +105,13 @@ public:
     PreferenceItems preferences;
     QAction* toolStripMenuItemCopyData;
     QAction* toolStripMenuItemCopyImage;
+    // "Slope", shown in the Slope mode only: the measure, the unit, the
+    // number of baseline traces and the evoked-response windows.
+    QMenu* slopeMenu;
+    QActionGroup* slopeMeasureItems;  // "Max slope", "Window slope", "20-80 % slope", "Amplitude"
+    QAction* slopeAbsoluteItem;       // "Absolute units", checkable
+    QLineEdit* textBoxSlopeBaselineTraces;
+    QAction* toolStripMenuItemEvokedWindows;
 };
 
 namespace korin::ui {

@@ -115,6 +115,7 @@ void BM_SelectedAnalysisFrame(benchmark::State& state) {
             r.yMax = getEPYAutoScaleMax(s, st.EpYScale);
             r.yMin = getEPYAutoScaleMin(s, st.EpYScale);
             break;
+        case AnalysisMode::Slope: break;  // drawn from a measures table, not this snapshot
         }
         buildAnalysisFrame(list, colors, s, r, st, kW, kH);
         benchmark::DoNotOptimize(list.vertices().data());

@@ -63,6 +63,7 @@ std::string copyDataText(const SelectedSnapshot& data, const CopyDataOptions& op
     case AnalysisMode::Spike: spikeRows(out, data); break;
     case AnalysisMode::ISI: isiRows(out, data); break;
     case AnalysisMode::EP: epRows(out, data, options); break;
+    case AnalysisMode::Slope: break;  // the measures table's rows: slopeCopyDataText
     }
     return out;
 }

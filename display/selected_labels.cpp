@@ -14,11 +14,13 @@ struct Shift {
 };
 constexpr Shift kYTitleShift{-40.0f, 20.0f};
 
-const char* yTitle(PlotKind kind, LabelUnits u) {
+std::string yTitleOf(PlotKind kind, LabelUnits u) {
     switch (kind) {
     case PlotKind::Spike: return "Spikes Per Second";
     case PlotKind::ISI: return "ISI (ms)";
+    case PlotKind::Slope: return "Measure";
     case PlotKind::Raw:
+    case PlotKind::SlopeTrace:
     case PlotKind::EP: return u.yMilli ? "Potential (mV)" : "Potential (uV)";
     }
     return "";
@@ -26,6 +28,7 @@ const char* yTitle(PlotKind kind, LabelUnits u) {
 
 const char* xTitle(PlotKind kind, LabelUnits u) {
     if (kind == PlotKind::Raw) return "seconds";
+    if (kind == PlotKind::SlopeTrace) return "ms after onset";
     return u.xMinutes ? "min" : "seconds";
 }
 
@@ -33,10 +36,11 @@ const char* xTitle(PlotKind kind, LabelUnits u) {
 // round trip would print the noise of the tick sum (0.06000000000000001).
 constexpr int kTickSignificantDigits = 15;
 
-int yDecimals(PlotKind kind) { return kind == PlotKind::EP ? 3 : 2; }
+int yDecimals(PlotKind kind) { return kind == PlotKind::EP || kind == PlotKind::Slope ? 3 : 2; }
 
 std::string xLabel(PlotKind kind, double v) {
-    if (kind == PlotKind::Raw) return korin::defaultNumberText(v, kTickSignificantDigits);
+    if (kind == PlotKind::Raw || kind == PlotKind::SlopeTrace)
+        return korin::defaultNumberText(v, kTickSignificantDigits);
     return fixedText(v, 3);
 }
 
@@ -59,7 +63,8 @@ std::string singleText(float value) {
     return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
-LabelCanvas buildLabelCanvas(PlotKind kind, const PlotRange& range, LabelUnits units, int W, int H) {
+LabelCanvas buildLabelCanvas(PlotKind kind, const PlotRange& range, LabelUnits units, int W, int H,
+                             std::string_view yTitle) {
     LabelCanvas c;
     c.width = W;
     c.height = H;
@@ -68,7 +73,8 @@ LabelCanvas buildLabelCanvas(PlotKind kind, const PlotRange& range, LabelUnits u
     // Drawn at (-20, -40) in the turned frame: 40 px left of and 20 px below the anchor.
     const float yTitleX = kYohakuY / 2 + kYokoidou + kYTitleShift.x;
     const float yTitleY = kTateidou + kYohakuT / 2 + (fh - 2 * kYohakuT) / 2 + kYTitleShift.y;
-    c.texts.push_back({yTitleX, yTitleY, CanvasText::Anchor::RotatedCentre, true, yTitle(kind, units)});
+    c.texts.push_back({yTitleX, yTitleY, CanvasText::Anchor::RotatedCentre, true,
+                       yTitle.empty() ? yTitleOf(kind, units) : std::string(yTitle)});
     c.texts.push_back({kYokoidou + (fw - 2 * kYohakuY) / 2 + kYohakuY, fh - kYohakuT / 2 + kTateidou,
                        CanvasText::Anchor::Centre, true, xTitle(kind, units)});
 

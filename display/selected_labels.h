@@ -24,7 +24,8 @@ inline constexpr float kScalePoints = 8.0f;  // fontscale
 
 }  // namespace plot_labels
 
-enum class PlotKind { Raw, Spike, ISI, EP };
+// SlopeTrace: the upper plot in Slope mode (ms after the onset); Slope: its time course.
+enum class PlotKind { Raw, Spike, ISI, EP, SlopeTrace, Slope };
 
 struct CanvasText {
     enum class Anchor {
@@ -57,8 +58,10 @@ struct LabelUnits {
     bool xMinutes = false; // "min" rather than "sec"
 };
 
-// The canvas of one plot of W x H with the given limits.
-LabelCanvas buildLabelCanvas(PlotKind kind, const PlotRange& range, LabelUnits units, int W, int H);
+// The canvas of one plot of W x H with the given limits; `yTitle`, when given,
+// replaces the kind's Y title (the Slope view's names its measure).
+LabelCanvas buildLabelCanvas(PlotKind kind, const PlotRange& range, LabelUnits units, int W, int H,
+                             std::string_view yTitle = {});
 
 // Fixed decimals as the labels and range boxes show them ("0.00", "0.00000").
 std::string fixedText(double value, int decimals);

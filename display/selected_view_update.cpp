@@ -27,6 +27,7 @@ SelectedViewPlan plan(const SelectedViewInput& in, double rawXMin, double rawXMa
         }
         break;
     case AnalysisMode::EP:
+    case AnalysisMode::Slope:  // one point per trace, as the EP view
         p.setFreqRange = p.drawFreq = p.clearSizechange = true;
         p.freqXMax = epEnd;
         break;

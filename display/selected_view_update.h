@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-enum class AnalysisMode : std::uint8_t { Spike = 0, EP = 1, ISI = 2 };
+// Slope: an evoked-response measure per trace over the run (display/slope_frames.h).
+enum class AnalysisMode : std::uint8_t { Spike = 0, EP = 1, ISI = 2, Slope = 3 };
 
 struct SelectedViewInput {
     AnalysisMode Mode = AnalysisMode::Spike;

@@ -1,9 +1,11 @@
 #include "files/settings_keys.h"
 
+#include <cmath>
 #include <limits>
 
 #include "acquisition/number_text.h"
 #include "files/settings_store.h"
+#include "processing/series.h"
 
 namespace korin {
 
@@ -33,6 +35,9 @@ constexpr SettingKeyInfo selector(K id, std::string_view name, std::span<const s
                                   std::string_view def, LoadPass pass = P2, R r = R::Selector) {
     return {id, name, def, r, pass, 0, 0, 0, items};
 }
+constexpr SettingKeyInfo number(K id, std::string_view name, std::string_view def) {
+    return {id, name, def, R::Number, P2};
+}
 constexpr SettingKeyInfo whole(K id, std::string_view name, std::string_view def, LoadPass pass = P2) {
     return {id, name, def, R::WholeNumber, pass};
 }
@@ -46,9 +51,13 @@ constexpr std::string_view kOutputs[] = {"S1", "S2"};
 constexpr std::string_view kPulseTypes[] = {"Biphasic", "Const"};
 constexpr std::string_view kReplaySpeeds[] = {"Slow", "Normal", "Fast"};
 
-// Analysis modes 0 "Spike", 1 "EP", 2 "ISI"; channels and electrodes 0..15,
+// Analysis modes 0 "Spike", 1 "EP", 2 "ISI", 3 "Slope"; channels and electrodes 0..15,
 // -1 for no electrode; "Pulse #" any whole number (the editor clamps it to its list).
-constexpr std::int32_t kLastMode = 2;
+constexpr std::int32_t kLastMode = 3;
+// The Slope view's measures 0-3 (EvokedMeasure), its baseline of 1 up to every
+// trace a run can hold, and 0 "% of baseline" or 1 absolute units.
+constexpr std::int32_t kLastSlopeMeasure = 3;
+constexpr std::int32_t kMostBaselineTraces = kMaxEPEntries;
 constexpr std::int32_t kLastChannel = 15;
 constexpr std::int32_t kNoElectrode = -1;
 constexpr std::int32_t kLastUnit = std::numeric_limits<std::int32_t>::max();
@@ -139,6 +148,17 @@ constexpr std::array<SettingKeyInfo, kSettingKeyCount> kKeys{{
     rule(K::EpYUnit, "EpYUnit", kMicrovolt, R::MicroOrMilli),
     rule(K::EpXUnit, "EpXUnit", "sec", R::SecOrMin),
     rule(K::Device, "Device", kDeviceAuto, R::DeviceChoice),
+    number(K::EvokedBaseFrom, "EvokedBaseFrom", "2"),
+    number(K::EvokedBaseTo, "EvokedBaseTo", "0.2"),
+    number(K::EvokedBlank, "EvokedBlank", "1"),
+    number(K::EvokedWinFrom, "EvokedWinFrom", "1"),
+    number(K::EvokedWinTo, "EvokedWinTo", "15"),
+    number(K::EvokedSlopeFrom, "EvokedSlopeFrom", "1.5"),
+    number(K::EvokedSlopeTo, "EvokedSlopeTo", "3"),
+    number(K::EvokedWidth, "EvokedWidth", "1"),
+    integer(K::SlopeMeasure, "SlopeMeasure", "0", 0, kLastSlopeMeasure),
+    integer(K::SlopeBaselineTraces, "SlopeBaselineTraces", "10", 1, kMostBaselineTraces),
+    integer(K::SlopeAbsolute, "SlopeAbsolute", "0", 0, 1),
 }};
 
 constexpr bool inTableOrder() {
@@ -243,6 +263,15 @@ bool appliedValue(SettingKey key, std::string_view stored, std::string* applied,
         case R::DeviceChoice:
             *applied = std::string(stored == kDeviceNiDaqmx || stored == kDeviceSimulated ? stored : kDeviceAuto);
             return true;
+        case R::Number: {
+            const auto v = parseDouble(stored);
+            if (v && std::isfinite(*v)) {
+                *applied = defaultNumberText(*v);
+                return true;
+            }
+            *why = "not a number";
+            return false;
+        }
     }
     return false;
 }
@@ -288,6 +317,38 @@ void SettingsValues::setColour(ViewColour c, Rgb value) {
     text[r] = std::to_string(value.r);
     text[r + 1] = std::to_string(value.g);
     text[r + 2] = std::to_string(value.b);
+}
+
+namespace {
+
+constexpr K kWindowKeys[kEvokedWindowCount] = {K::EvokedBaseFrom, K::EvokedBaseTo,  K::EvokedBlank,
+                                               K::EvokedWinFrom,  K::EvokedWinTo,   K::EvokedSlopeFrom,
+                                               K::EvokedSlopeTo,  K::EvokedWidth};
+
+// The windows' fields in the order of their keys.
+std::array<double*, kEvokedWindowCount> fieldsOf(EvokedWindows& w) {
+    return {&w.baseFromMs, &w.baseToMs, &w.blankMs, &w.winFromMs, &w.winToMs, &w.slopeFromMs, &w.slopeToMs,
+            &w.widthMs};
+}
+
+}  // namespace
+
+EvokedWindows evokedWindows(const SettingsValues& values, std::string* problem) {
+    EvokedWindows w;
+    const auto fields = fieldsOf(w);
+    for (int i = 0; i < kEvokedWindowCount; ++i)
+        *fields[i] = parseDouble(values.get(kWindowKeys[i])).value_or(std::numeric_limits<double>::quiet_NaN());
+    if (const auto refused = windowsProblem(w)) {
+        if (problem) *problem = std::string(*refused);
+        return EvokedWindows{};
+    }
+    return w;
+}
+
+void setEvokedWindows(SettingsValues& values, const EvokedWindows& windows) {
+    EvokedWindows w = windows;
+    const auto fields = fieldsOf(w);
+    for (int i = 0; i < kEvokedWindowCount; ++i) values.set(kWindowKeys[i], defaultNumberText(*fields[i]));
 }
 
 SettingsValues readSettings(const SettingsStore& store, std::vector<std::string>* console) {

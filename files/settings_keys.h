@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "display/colors.h"
+#include "processing/evoked_windows.h"
 
 namespace korin {
 
@@ -34,8 +35,12 @@ enum class SettingKey : std::uint8_t {
     UnitM, PulseM, DurationTrainM, IntensityM, PreM, PostM, UnitsM, AutoIncrementM,
     BackColorR, BackColorG, BackColorB, LineColorR, LineColorG, LineColorB, GridColorR, GridColorG, GridColorB,
     StepFilter, UIType, RawUpYUnit, EpYUnit, EpXUnit, Device,
+    // The eight evoked-response windows (ms), then the Slope view's measure,
+    // baseline traces and unit.
+    EvokedBaseFrom, EvokedBaseTo, EvokedBlank, EvokedWinFrom, EvokedWinTo, EvokedSlopeFrom, EvokedSlopeTo,
+    EvokedWidth, SlopeMeasure, SlopeBaselineTraces, SlopeAbsolute,
 };
-inline constexpr std::size_t kSettingKeyCount = static_cast<std::size_t>(SettingKey::Device) + 1;
+inline constexpr std::size_t kSettingKeyCount = static_cast<std::size_t>(SettingKey::SlopeAbsolute) + 1;
 
 // How a stored text becomes the value the window applies.
 enum class ValueRule : std::uint8_t {
@@ -54,6 +59,7 @@ enum class ValueRule : std::uint8_t {
     MicroOrMilli,  // "μV"; any other text "mV"
     SecOrMin,      // "sec"; any other text "min"
     DeviceChoice,  // "Auto", "NI-DAQmx", "Simulated"; any other text "Auto"
+    Number,        // a finite decimal number, in its shortest form; anything else keeps the default
 };
 
 // Pass 1 sets what the pulse lists are checked against (the trace duration);
@@ -116,6 +122,13 @@ struct SettingsValues {
     void setInteger(SettingKey key, std::int32_t value);
     void setColour(ViewColour colour, Rgb value);
 };
+
+// The evoked-response windows of the values. Each key has been read on its
+// own, so together they may still be inconsistent: such a set gives the
+// default windows, with windowsProblem's text in `problem`.
+EvokedWindows evokedWindows(const SettingsValues& values, std::string* problem = nullptr);
+// The windows into their eight keys, for saving.
+void setEvokedWindows(SettingsValues& values, const EvokedWindows& windows);
 
 // A limit box's text (RawYMax, RawYMin, FreqYMax, FreqYMin) as the window
 // stores and re-shows it: the number in its plain form, or the key's fallback

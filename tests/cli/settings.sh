@@ -47,8 +47,8 @@ grep -q "^warning: .*\"Input Range\" = \"5000\" is skipped" "$dir/err.txt"
 grep -qx "StepM S2 Stim.csv${tab}none${tab}missing" "$dir/out.txt"
 grep -qx "Step2 S1 Stim.csv${tab}none${tab}unreadable" "$dir/out.txt"
 grep -q "^warning: Stim Last One Error cannot read .*Step2 S1 Stim.csv: a folder, not a file" "$dir/err.txt"
-# 84 keys, then six list lines and one unit line.
-test "$(wc -l < "$dir/out.txt")" -eq $((84 + 6 + 1))
+# 95 keys, then six list lines and one unit line.
+test "$(wc -l < "$dir/out.txt")" -eq $((95 + 6 + 1))
 
 printf '<configuration><appSettings><add key="Min" val' > "$dir/Korin16.config"
 "$cli" settings "$dir" > "$dir/out2.txt" 2> "$dir/err.txt"

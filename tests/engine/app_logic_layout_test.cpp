@@ -55,14 +55,13 @@ TEST(WindowLayout, MinimisedWindowIsNotLaidOut) {
     EXPECT_FALSE(computeWindowLayout(1272, 0, "C", false).has_value());
 }
 
-TEST(WindowModes, ModeClicksFromSpikeGiveEpIsiSpike) {
+TEST(WindowModes, ModeClicksFromSpikeGiveEpIsiSlopeSpike) {
     std::uint8_t mode = kModeSpike;
-    mode = nextAnalysisMode(mode);
-    EXPECT_EQ(analysisModeText(mode), "EP");
-    mode = nextAnalysisMode(mode);
-    EXPECT_EQ(analysisModeText(mode), "ISI");
-    mode = nextAnalysisMode(mode);
-    EXPECT_EQ(analysisModeText(mode), "Spike");
+    for (const char* text : {"EP", "ISI", "Slope", "Spike"}) {
+        mode = nextAnalysisMode(mode);
+        EXPECT_EQ(analysisModeText(mode), text);
+    }
+    EXPECT_EQ(kModeSlope, 3);
 }
 
 TEST(ButtonColours, DimmedFormsKeepTheHueWithAlphaTen) {

@@ -115,7 +115,32 @@ INSTANTIATE_TEST_SUITE_P(
                       StoredValueCase{"EpXUnit", "hours", "min", SettingSource::Store},
                       StoredValueCase{"Device", "PXI", "Auto", SettingSource::Store},
                       StoredValueCase{"Device", "Simulated", "Simulated", SettingSource::Store},
-                      StoredValueCase{"Data format", "CSV", "Pellor (16 bit)", SettingSource::Default}));
+                      StoredValueCase{"Data format", "CSV", "Pellor (16 bit)", SettingSource::Default},
+                      StoredValueCase{"Mode", "3", "3", SettingSource::Store},
+                      StoredValueCase{"Mode", "4", "0", SettingSource::Default},
+                      StoredValueCase{"EvokedWinTo", "20.50", "20.5", SettingSource::Store},
+                      StoredValueCase{"EvokedBlank", "abc", "1", SettingSource::Default},
+                      StoredValueCase{"EvokedWidth", "inf", "1", SettingSource::Default},
+                      StoredValueCase{"SlopeMeasure", "3", "3", SettingSource::Store},
+                      StoredValueCase{"SlopeMeasure", "4", "0", SettingSource::Default},
+                      StoredValueCase{"SlopeBaselineTraces", "0", "10", SettingSource::Default},
+                      StoredValueCase{"SlopeBaselineTraces", "30", "30", SettingSource::Store},
+                      StoredValueCase{"SlopeAbsolute", "True", "0", SettingSource::Default},
+                      StoredValueCase{"SlopeAbsolute", "1", "1", SettingSource::Store}));
+
+TEST(EvokedWindowsSettings, DefaultsAreTheMeasurersDefaults) {
+    EXPECT_EQ(evokedWindows(SettingsValues::defaults()), EvokedWindows{});
+}
+
+TEST(EvokedWindowsSettings, InconsistentStoredSetGivesTheDefaultsAndSaysWhy) {
+    testfiles::TempDir dir;
+    // Each value is a number, but a measure window ending before it starts is no window.
+    spit(dir.file(kSettingsFileName), storeWith("EvokedWinTo", "0.5"));
+    const LoadedSettings loaded = loadSettings(dir.file(""));
+    std::string problem;
+    EXPECT_EQ(evokedWindows(loaded.values, &problem), EvokedWindows{});
+    EXPECT_EQ(problem, windowsProblem({2, 0.2, 1, 1, 0.5, 1.5, 3, 1}).value());
+}
 
 class SkippedValue : public ::testing::TestWithParam<std::pair<const char*, const char*>> {};
 
@@ -230,7 +255,12 @@ TEST(SettingsMemory, RoundTripRestoresEveryKeyAndAllSixLists) {
     for (SettingKey k : {SettingKey::RawDuration, SettingKey::RawVoltage, SettingKey::SelectedRawDuration})
         saved.set(k, "1000");
     saved.set(SettingKey::Step2F, "S2");
-    saved.setInteger(SettingKey::Mode, 2);
+    saved.setInteger(SettingKey::Mode, 3);
+    const EvokedWindows windows{5, 0.5, 0.8, 1.2, 20, 1.25, 2.75, 0.6};
+    setEvokedWindows(saved, windows);
+    saved.setInteger(SettingKey::SlopeMeasure, 2);
+    saved.setInteger(SettingKey::SlopeBaselineTraces, 25);
+    saved.setInteger(SettingKey::SlopeAbsolute, 1);
     saved.set(SettingKey::RawYMax, "0.25");
     saved.set(SettingKey::FreqYMin, "-3");
     saved.set(SettingKey::Delay, "Slow");
@@ -270,6 +300,7 @@ TEST(SettingsMemory, RoundTripRestoresEveryKeyAndAllSixLists) {
         EXPECT_EQ(loaded.values.from(info.id), SettingSource::Store) << info.name;
     }
     EXPECT_EQ(SettingsStore::open(settingsStorePath(dir.file(""))).value("Data format"), "CSV");
+    EXPECT_EQ(evokedWindows(loaded.values), windows);
 
     PulseParameters restored[3];
     applyToPrograms(loaded.values, restored[0], restored[1], restored[2]);

@@ -2,23 +2,22 @@
 #include <QAction>
 #include <QToolButton>
 
+#include <utility>
+
 #include "app/view_frames.h"
 #include "files/file_reader.h"
 #include "tests/gui/gui_test_support.h"
 
 using Modes = ShownForm;
 
-TEST_F(Modes, ClicksFromStartGiveEpIsiSpike) {
+TEST_F(Modes, ClicksFromStartGiveEpIsiSlopeSpike) {
     auto* mode = control<QToolButton>("toolStripButtonMode");
-    mode->click();
-    EXPECT_EQ(mode->text(), "EP");
-    EXPECT_EQ(form->Mode, 1);
-    mode->click();
-    EXPECT_EQ(mode->text(), "ISI");
-    EXPECT_EQ(form->Mode, 2);
-    mode->click();
-    EXPECT_EQ(mode->text(), "Spike");
-    EXPECT_EQ(form->Mode, 0);
+    const std::pair<const char*, int> cycle[] = {{"EP", 1}, {"ISI", 2}, {"Slope", 3}, {"Spike", 0}};
+    for (const auto& [text, number] : cycle) {
+        mode->click();
+        EXPECT_EQ(mode->text(), text);
+        EXPECT_EQ(form->Mode, number);
+    }
 }
 
 TEST_F(Modes, ModeClickAsksTheViewsToRedraw) {

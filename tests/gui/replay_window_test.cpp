@@ -216,6 +216,7 @@ protected:
 };
 
 TEST_F(ReplayAfterALiveRun, PlotsAndCopyDataShowNothingUntilTheFileIsPlayedThenItsData) {
+    constexpr int kModes = 4;  // Spike, EP, ISI, Slope
     ASSERT_EQ(form->Mode, 0) << "spike rate";
     liveRun();
     ASSERT_TRUE(form->acquisition->DrawTyuu);
@@ -225,7 +226,7 @@ TEST_F(ReplayAfterALiveRun, PlotsAndCopyDataShowNothingUntilTheFileIsPlayedThenI
     control<QToolButton>("toolStripButtonSwitch")->click();
     settle();
     // The mode button cycled once round redraws both plots, as any repaint does.
-    for (int i = 0; i < 3; ++i) control<QToolButton>("toolStripButtonMode")->click();
+    for (int i = 0; i < kModes; ++i) control<QToolButton>("toolStripButtonMode")->click();
     ASSERT_EQ(form->ReplayMode, 1);
     EXPECT_TRUE(empty(views->rawView(), form->colors)) << "switched to replay";
     EXPECT_TRUE(empty(views->freqView(), form->colors)) << "switched to replay";
@@ -235,7 +236,7 @@ TEST_F(ReplayAfterALiveRun, PlotsAndCopyDataShowNothingUntilTheFileIsPlayedThenI
     SimRecording(11).record(path, 3.0, 1);
     form->replayController->chooseRecordingFile = [&](const std::string&) { return path; };
     control<QPushButton>("buttonFileOpen")->click();
-    for (int i = 0; i < 3; ++i) control<QToolButton>("toolStripButtonMode")->click();
+    for (int i = 0; i < kModes; ++i) control<QToolButton>("toolStripButtonMode")->click();
     EXPECT_TRUE(empty(views->rawView(), form->colors)) << "opened, not played";
     EXPECT_TRUE(empty(views->freqView(), form->colors)) << "opened, not played";
     EXPECT_EQ(copiedRows(), 0) << "opened, not played";

@@ -1,6 +1,7 @@
 // The remembered settings in the window: saved at close under "Custom" after a
 // Yes, restored at the first paint of the next window, nothing saved under a
 // preset, a damaged store starting the defaults, and a preset filling the controls.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -21,6 +22,7 @@
 #include "acquisition/acquisition_ni.h"
 #include "app/selected_views_form.h"
 #include "app/settings_form.h"
+#include "app/slope_view_form.h"
 #include "app/step_editor_form.h"
 #include "app/step_tab.h"
 #include "files/settings_store.h"
@@ -164,6 +166,28 @@ TEST_F(SettingsFormTest, RoundTripRestoresEveryKeyAndAllSixLists) {
     EXPECT_EQ(form->RawUpYScale, 1);  // mV
     EXPECT_EQ(form->EpXScale, 60000);
     EXPECT_EQ(form->deviceChoice->preference(), DevicePreference::Simulated);
+}
+
+TEST_F(SettingsFormTest, SlopeModeItsChoicesAndTheWindowsSurviveASaveAndARestart) {
+    start();
+    for (int i = 0; i < 3; ++i) form->modeButton()->click();
+    ASSERT_EQ(form->Mode, 3);
+    form->slopeView->setMeasure(korin::EvokedMeasure::Amplitude);
+    form->slopeView->setBaselineTraces(25);
+    form->slopeView->setAbsolute(true);
+    const korin::EvokedWindows windows{5, 0.5, 0.8, 1.2, 20, 1.25, 2.75, 0.6};
+    ASSERT_FALSE(form->slopeView->setEvokedWindows(windows));
+    closeAnswering(true);
+
+    start();
+    EXPECT_EQ(form->Mode, 3);
+    EXPECT_EQ(form->modeButton()->text(), "Slope");
+    EXPECT_EQ(form->slopeView->settings().measure, korin::EvokedMeasure::Amplitude);
+    EXPECT_EQ(form->slopeView->settings().baselineTraces, 25);
+    EXPECT_TRUE(form->slopeView->settings().absolute);
+    EXPECT_TRUE(control<QAction>("MenuItemSlopeAmplitude")->isChecked());
+    EXPECT_EQ(control<QLineEdit>("textBoxSlopeBaselineTraces")->text(), "25");
+    EXPECT_EQ(form->slopeView->evokedWindows(), windows);
 }
 
 TEST_F(SettingsFormTest, EachOutputsIncreaseSurvivesASaveAndARestart) {
