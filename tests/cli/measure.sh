@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# korin16-cli measure end to end: a headless recording without a stimulation log is
-# refused until --onset gives its stimulus; then one line per trace and channel.
+# korin16-cli measure end to end: a headless recording without a stimulus (its log
+# holds no pulse) is refused until --onset gives one; then one line per trace and
+# channel.
 set -euo pipefail
 cli="$1"
 dir=$(mktemp -d)
@@ -12,7 +13,7 @@ data=$(ls "$dir"/*_m.pldat)
 status=0
 "$cli" measure "$data" --out "$dir/m.csv" 2> "$dir/err" || status=$?
 test "$status" -eq 1
-grep -qF "has no stimulation log" "$dir/err"
+grep -qF "has no pulse played in a trace: give --onset MS." "$dir/err"
 test ! -e "$dir/m.csv"
 
 "$cli" measure "$data" --out "$dir/m.csv" --onset 10 --channels 5,9 > "$dir/out"
