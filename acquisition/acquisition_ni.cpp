@@ -24,6 +24,7 @@ AcquisitionNI::AcquisitionNI(std::shared_ptr<Driver> driver)
       selectChAryStorage_(new double[std::size_t(kChannels) * kSelectChAryLength]()),
       aryDataStorage_(new double[kBlockValues]()),
       blockScratch_(new double[kBlockValues]()),
+      blockCounts_(new std::int16_t[kBlockValues]()),
       readScratch_(new double[kReadValues]()),
       spikeDataStorage_(new std::int16_t[std::size_t(kChannels) * kMaxBins]()),
       spikeTimeStorage_(new double[kMaxBins]()),

@@ -83,12 +83,23 @@ public:
     // --- Recording file writer ---
     int fileopen(const std::string& path);
     int fileopenManual(const std::string& path, int blocks, int stimulusMs, const Timer& clock);
+    // The header the current block of the run's file gets (the run clock's
+    // trace, step, loop and times); a default header without a clock.
+    pldat::BlockHeader blockHeaderFor(int datapoints, int blocknum) const;
     void WriteBlockHeader(int datapoints, int blocknum);
+    // The first `datapoints` scans of aryData into the run's file, through blockCounts().
     void WriteBinary(int datapoints);
+    // blockCounts() as they are into the run's file: the samples of its current block.
+    void WriteBlockCounts();
     void WriteBlockHeaderManual(int datapoints, int blocknum);
     void WriteBinaryManual(int datapoints);
     void fileclose();
     void filecloseManual();
+    // The last recorded block as 16-bit counts (countOf, scans of sixteen
+    // interleaved values), made by every Kiroku whether or not a file is
+    // written: the run file's samples are these counts.
+    const std::int16_t* blockCounts() const { return blockCounts_.get(); }
+    int blockCountScans() const { return countedScans_; }
     // The recording files: `file` of the run, `fileM` of a manual stimulation.
     RecordingStream file;
     RecordingStream fileM;
@@ -179,6 +190,8 @@ public:
     std::string extendedErrorText();
     // Filters the first `scans` scans of `block` in place, scan by scan.
     void filterBlock(double* block, int scans);
+    // The counts of the first `scans` scans of aryData into blockCounts().
+    void makeBlockCounts(int scans);
     // The block-sized scratch area of the scaled read (kBlockValues). The
     // discard read reuses it, so a caller is done with it before readonly().
     double* blockScratch() { return blockScratch_.get(); }
@@ -190,6 +203,8 @@ private:
     std::unique_ptr<double[]> selectChAryStorage_;
     std::unique_ptr<double[]> aryDataStorage_;
     std::unique_ptr<double[]> blockScratch_;
+    std::unique_ptr<std::int16_t[]> blockCounts_;
+    int countedScans_ = 0;
     std::unique_ptr<double[]> readScratch_;
     std::unique_ptr<std::int16_t[]> spikeDataStorage_;
     std::unique_ptr<double[]> spikeTimeStorage_;

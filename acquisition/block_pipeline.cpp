@@ -80,6 +80,7 @@ int AcquisitionNI::Kiroku(double time) {
     filterBlock(block, kBlockScans);  // the zero rest too, so the filter runs on a full block
     if (firstThresholds) firstThresholds->add(block, scans);
     std::copy_n(block, kBlockValues, aryData);
+    makeBlockCounts(scans);
 
     bool fileFailed = false;
     if (pldatExportOn) {
@@ -87,7 +88,7 @@ int AcquisitionNI::Kiroku(double time) {
         // trace, and the file must not show a new trace beginning there.
         const int blockInTrace = timer ? static_cast<int>(timer->getnowblock()) : BlockNum;
         WriteBlockHeader(scans, blockInTrace);
-        WriteBinary(scans);
+        WriteBlockCounts();
         fileFailed = file.failed();
     }
 

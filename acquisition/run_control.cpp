@@ -16,6 +16,7 @@
 #include "acquisition/alert_messages.h"
 #include "acquisition/number_text.h"
 #include "files/settings_summary.h"
+#include "files/trace_stimuli.h"
 #include "processing/filter.h"
 #include "processing/filter_selectors.h"
 #include "processing/thresholds.h"
@@ -32,6 +33,22 @@ constexpr int kDCOffsetBlocks = 11;
 constexpr int kFilterPrimingReads = 3;  // 150 ms through the new filter
 constexpr int kThresholdBlock = 4;      // thresholds after the trace's first 2 s
 constexpr float kShortestCountdown = 0.5f;
+
+// A live block holds all sixteen channels in order.
+constexpr std::uint8_t kLiveCountPositions[korin::kEvokedChannels] = {0, 1, 2,  3,  4,  5,  6,  7,
+                                                                       8, 9, 10, 11, 12, 13, 14, 15};
+
+// Scans of a trace of `seconds`, block by block as the run loop records it:
+// the last block of a trace that is no multiple of 0.5 s is short.
+std::int64_t scansPerTrace(float seconds) {
+    Timer clock(seconds, 1, 0, 0);
+    std::int64_t scans = 0;
+    while (clock.getRemainingTime() > 0) {
+        scans += std::int64_t{pldat::readsForRemaining(clock.getRemainingTime())} * pldat::kScansPerRead;
+        clock.Plus500ms();
+    }
+    return scans;
+}
 
 }  // namespace
 
@@ -242,6 +259,10 @@ void RunControl::discardRecordingFiles() {
     log_.close();
     if (!logPath_.empty()) std::filesystem::remove(logPath_, ignored);
     logPath_.clear();
+    evoked_.setSink(nullptr);
+    measures_.close();
+    if (!measuresPath_.empty()) std::filesystem::remove(measuresPath_, ignored);
+    measuresPath_.clear();
     if (summaryCreated_ && !summaryPath_.empty()) std::filesystem::remove(summaryPath_, ignored);
     summaryCreated_ = false;
 }
@@ -273,6 +294,8 @@ bool RunControl::openRecordingFiles() {
     summaryCreated_ = false;
     log_.close();
     logPath_.clear();
+    measures_.close();
+    measuresPath_.clear();
     if (acq_.pldatExportOn) {
         if (acq_.fileopen(recordingFilePath(folder, stamp, added)) != 0) {
             std::printf("%s %s\n", alerts::kRecordingFileNotCreated, acq_.file.errorText().c_str());
@@ -288,6 +311,11 @@ bool RunControl::openRecordingFiles() {
             logPath_ = log_.path();
         else
             reportLogFailure(log_, "file open error", logFailureTold_);
+        measuresFailureTold_ = false;
+        if (measures_.open(measuresfile::pathFor(dataPath_)))
+            measuresPath_ = measures_.path();
+        else
+            reportFileFailure(measures_.path(), measures_.error(), "file open error", measuresFailureTold_);
     }
 
     SettingsSummary summary;
@@ -339,10 +367,53 @@ void RunControl::noteRefusalsInSummary() {
 }
 
 void RunControl::reportLogFailure(const stimlog::Writer& log, const char* what, bool& told) {
+    reportFileFailure(log.path(), log.error(), what, told);
+}
+
+void RunControl::reportFileFailure(const std::string& path, const std::string& error, const char* what,
+                                   bool& told) {
     if (told) return;
     told = true;
-    std::printf("%s: %s (%s)\n", what, log.path().c_str(), log.error().c_str());
+    std::printf("%s: %s (%s)\n", what, path.c_str(), error.c_str());
     std::fflush(stdout);
+}
+
+// --- Evoked-response measures ---
+
+template <typename F>
+void RunControl::measuring(F&& step) {
+    if (measuringStopped_) return;
+    const std::uint64_t before = evoked_.measuredTraces();
+    if (const std::optional<std::string> fault = korin::caughtFault(step)) {
+        measuringStopped_ = true;
+        std::printf("Evoked-response measures stopped for this run: %s\n", fault->c_str());
+        std::fflush(stdout);
+    }
+    if (measures_.failed())
+        reportFileFailure(measures_.path(), measures_.error(), "file write error", measuresFailureTold_);
+    if (evoked_.measuredTraces() == before || !onTraceMeasured) return;
+    // The window's redraw: a fault in it is told; the run goes on.
+    if (const std::optional<std::string> fault = korin::caughtFault(onTraceMeasured))
+        korin::printInternalError(*fault);
+}
+
+void RunControl::measureBlock(int blockInTrace) {
+    measuring([&] {
+        const int scans = acq_.blockCountScans();
+        if (blockInTrace == 0) {
+            const korin::TraceInfo info = measuresfile::traceInfoOf(acq_.blockHeaderFor(scans, 0));
+            traceOnsets_.clear();
+            measuresfile::appendOnsets(traceRows_.data(), traceRows_.size(), info.trace, traceOnsets_);
+            evoked_.beginTrace(info, traceOnsets_.data(), static_cast<int>(traceOnsets_.size()), traceScans_);
+        }
+        // The counts as the file holds them, worth the file header's mV per count.
+        evoked_.addCounts(acq_.blockCounts(), AcquisitionNI::kChannels, kLiveCountPositions, 1.0 / acq_.shortRate,
+                          std::int64_t{blockInTrace} * AcquisitionNI::kBlockScans, scans);
+    });
+}
+
+void RunControl::finishTraceMeasures() {
+    measuring([&] { evoked_.endRun(); });
 }
 
 void RunControl::logTraceStimulation() {
@@ -468,6 +539,10 @@ void RunControl::AcquisitionSetUp() {
     manualPath_.clear();
     if (rectf && !openRecordingFiles()) return;
     runRecords_ = rectf && !dataPath_.empty();
+    evoked_.setSink(measures_.isOpen() ? &measures_ : nullptr);
+    evoked_.beginRun();
+    measuringStopped_ = false;
+    traceScans_ = scansPerTrace(goukeiZikann);
 
     std::vector<std::uint8_t> order;
     const bool step1 = window_.stepEnabled(StimulusController::kStep1);
@@ -529,7 +604,10 @@ void RunControl::TimerStart() {
 bool RunControl::recordingPass() {
     Timer& clock = *acq_.timer;
     if (clock.getTime() == 0 && clock.getnowtrace() != 0) clock.setTraceOffsetMsec(clock.getKeikaTime());
+    const int blockInTrace = static_cast<int>(clock.getnowblock());
     const int result = acq_.Kiroku(clock.getRemainingTime());
+    // Measured only once recorded: a block the file refused is not in the table either.
+    if (result == 0) measureBlock(blockInTrace);
     if (result != 0) {
         finishMethod();
         window_.ShowAlertForm(result == AcquisitionNI::kFileWriteFailed ? alerts::kRecordingFileNotWritten
@@ -610,6 +688,7 @@ void RunControl::AcquisitionLoop() {
         if (!PauseTyuu && !KyuusiTyuu) window_.DrawChart();
         if (!KyuusiTyuu && clock.getRemainingTime() <= 0) {
             const int finishedTrace = static_cast<int>(clock.getnowtrace());
+            finishTraceMeasures();
             clock.PlusTrace();
             clock.PlusStep();
             if (onTraceEnd) onTraceEnd(finishedTrace);
@@ -661,6 +740,10 @@ void RunControl::finishMethod() {
     eventPumpUp_ = false;
     acq_.Teisi();
     acq_.firstThresholds = nullptr;
+    // A trace cut short by the end of the run still gets the rows of what it recorded.
+    finishTraceMeasures();
+    evoked_.setSink(nullptr);
+    measures_.close();
     // A run stopped before its first block leaves no data file: a header alone
     // is a file no reader takes.
     const bool noBlock = acq_.file.isOpen() && acq_.file.committedBytes() <= pldat::kFileHeaderBytes;

@@ -21,7 +21,9 @@
 #include "acquisition/run_gating.h"
 #include "acquisition/status_messages.h"
 #include "files/file_naming.h"
+#include "files/measures_file.h"
 #include "files/stimulation_log.h"
+#include "processing/evoked_session.h"
 #include "processing/first_thresholds.h"
 
 class AcquisitionNI;
@@ -106,6 +108,17 @@ public:
     // The pulses of the last manual stimulation, as its log rows.
     const std::vector<stimlog::Row>& manualStimulation() const { return manualRows_; }
 
+    // The evoked-response measures of the current (or last) run, played or
+    // recorded: every stimulated trace measured from the counts its blocks are
+    // recorded with, so the table is the one the recording gives headless. Its
+    // windows and channels are set from outside and kept from run to run;
+    // each set-up empties the table. Manual stimulations are not measured.
+    korin::EvokedSession& evokedSession() { return evoked_; }
+    const korin::EvokedSession& evokedSession() const { return evoked_; }
+    // The measures file beside the current (or last) recorded run's data file;
+    // empty when the run wrote none.
+    const std::string& measuresFilePath() const { return measuresPath_; }
+
     // The status line while traces run and at the end of a run, built from what
     // run control knows of the current (or last) run; notices of the run join
     // them here, so that neither text overwrites another.
@@ -117,6 +130,9 @@ public:
 
     // Called after the last block of every trace with the trace's 0-based number.
     std::function<void(int trace)> onTraceEnd;
+    // Called on the interface thread right after a trace has been measured
+    // (evokedSession() holds it as its last trace); the window redraws there.
+    std::function<void()> onTraceMeasured;
     // The local date and time of a run start; the system clock by default.
     std::function<StartDateTime()> localNow = ::localNow;
     // Free bytes at the output folder, asked before a recorded run; the file
@@ -150,6 +166,16 @@ private:
     // A log that cannot be created or written is told on the console, once per
     // log; the recording goes on without it.
     void reportLogFailure(const stimlog::Writer& log, const char* what, bool& told);
+    void reportFileFailure(const std::string& path, const std::string& error, const char* what, bool& told);
+    // The block Kiroku just recorded (block `blockInTrace` of its trace) into
+    // the evoked-response measures; the trace is begun at its first block.
+    void measureBlock(int blockInTrace);
+    // The measures of a trace that has ended, or of a run that ends.
+    void finishTraceMeasures();
+    // Runs a step of the measures: a fault in it is told and ends measuring
+    // for the run, never the recording; a trace it measured calls the hook.
+    template <typename F>
+    void measuring(F&& step);
     // The status line again when the device has refused a trace's stimulus
     // since it was last shown, and the sentence that tells of the refusals.
     void showStimulusRefusals();
@@ -192,6 +218,13 @@ private:
     bool logFailureTold_ = false, manualLogFailureTold_ = false;
     std::uint64_t startsLogged_ = 0;  // the controller's started outputs already turned into rows
     std::vector<stimlog::Row> traceRows_, manualRows_;
+    korin::EvokedSession evoked_;
+    measuresfile::Writer measures_;
+    std::string measuresPath_;
+    bool measuresFailureTold_ = false;
+    bool measuringStopped_ = false;       // a fault ended measuring for this run
+    std::int64_t traceScans_ = 0;         // scans of every trace of the run
+    std::vector<korin::StimOnset> traceOnsets_;  // keeps its room from trace to trace
     PassTiming passTiming_;
     korin::FirstThresholds firstThresholds_;
 };

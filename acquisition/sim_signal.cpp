@@ -23,7 +23,7 @@ constexpr double kHumMinUv = 0.5, kHumMaxUv = 2.0;
 
 // Spontaneous units.
 constexpr double kUnitCountWeights[] = {0.2, 0.35, 0.3, 0.15};  // 0, 1, 2, 3 units
-constexpr double kRateMinHz = 0.5, kRateMaxHz = 20.0;
+constexpr double kRateMinHz = 0.5, kRateMaxHz = 5.0;  // a quiet culture between bursts
 constexpr double kSpikeMinUv = 40.0, kSpikeMaxUv = 200.0;
 constexpr double kRefractoryMinMs = 2.0, kRefractoryMaxMs = 3.0;
 constexpr double kTroughMs = 0.5;  // position of the negative peak in the window
@@ -40,10 +40,15 @@ constexpr double kArtefactUvPerUa = 200.0;  // at the stimulated electrode
 constexpr double kArtefactSpreadUm = 60.0;
 constexpr double kArtefactTauTicks = 5.0;   // 0.25 ms: gone within about 1 ms
 constexpr double kResidualFloorUa = 1e-3;
-constexpr double kEpMaxUv = 250.0;
-constexpr double kEpHalfCurrentUa = 30.0, kEpSlopeUa = 7.0;
-constexpr double kEpSpreadUm = 250.0;
+// A field EPSP of about 1 mV: it, not the units, sets the slope. Fully
+// potentiated on the stimulated electrode it can touch the 2000 uV range's limit.
+constexpr double kEpMaxUv = 1000.0;
+// Half the pathway recruited at 40 uA, most of it by 80 uA: an input-output
+// run from 10 to 80 uA climbs the whole curve.
+constexpr double kEpHalfCurrentUa = 40.0, kEpSlopeUa = 12.0;
+constexpr double kEpSpreadUm = 180.0;  // neighbours 200 um away get about a third, 400 um none
 constexpr double kEpMinWeight = 0.02;
+constexpr double kEpJitter = 0.03;  // trace-to-trace spread of the response, relative
 constexpr double kEpTauTicks = 100.0;  // alpha shape: peak 5 ms after onset, ~15 ms wide
 constexpr double kLatencyMinMs = 2.0, kLatencyMaxMs = 3.0;
 constexpr double kDepressionUse = 0.35;
@@ -53,7 +58,7 @@ constexpr std::uint64_t kTetanicIsiTicks = 400;      // pulses 20 ms apart or cl
 // +50 %: a train of 20 pulses at 100 Hz gives +38 %, one of 100 the full +50 %.
 constexpr double kLtpPerTetanicPulse = 0.02, kMaxLtp = 0.5;
 constexpr double kLtpTauTicks = 10.0 * kTicksPerSecond;  // expressed within about half a minute
-constexpr double kEvokedSpikeMaxProbability = 0.8, kEvokedSpikeMinWeight = 0.15;
+constexpr double kEvokedSpikeMaxProbability = 0.5, kEvokedSpikeMinWeight = 0.15;
 constexpr double kEvokedSpikeMinMs = 4.0, kEvokedSpikeMaxMs = 12.0;
 
 std::uint64_t splitmix64(std::uint64_t& x) {
@@ -415,7 +420,7 @@ void Culture::onset(int electrode, double microamps, std::uint64_t tick) {
     if (gain > 1e-3 && waves_.size() < kMaxWaves) {
         Wave wave;
         wave.start = tick + static_cast<std::uint64_t>(site.latencyTicks + stimRng_.uniform(-4.0, 4.0));
-        const double jitter = std::clamp(1.0 + 0.05 * stimRng_.normal(), 0.85, 1.15);
+        const double jitter = std::clamp(1.0 + kEpJitter * stimRng_.normal(), 0.85, 1.15);
         for (int c = 0; c < kElectrodes; ++c)
             wave.amp[c] = static_cast<float>(-kEpMaxUv * gain * site.epGain[c] * jitter);
         waves_.push_back(wave);
@@ -423,7 +428,8 @@ void Culture::onset(int electrode, double microamps, std::uint64_t tick) {
     for (const Unit& unit : units_) {
         const double w = std::min(1.0, static_cast<double>(site.epGain[unit.channel]));
         if (w < kEvokedSpikeMinWeight) continue;
-        const double p = std::min(0.95, kEvokedSpikeMaxProbability * d * (1.0 + site.ltp) * w);
+        // Driven by the synaptic response, so they depress and potentiate with it.
+        const double p = std::min(0.95, kEvokedSpikeMaxProbability * gain * w);
         const std::uint64_t latency = msToTicks(stimRng_.uniform(kEvokedSpikeMinMs, kEvokedSpikeMaxMs));
         if (stimRng_.uniform() < p && pending_.size() < kMaxPendingSpikes)
             pending_.push_back({tick + latency, unit.channel, unit.templ, 1.0f});

@@ -26,6 +26,8 @@ int readsForRemaining(double remainingSeconds) {
     return n >= kReadsPerBlock ? kReadsPerBlock : static_cast<int>(n);
 }
 
+std::int16_t countOf(double mV, double shortRate) { return korin::truncToInt16(mV * shortRate); }
+
 namespace {
 
 // Little-endian field writer over a fixed-size header buffer.
@@ -144,7 +146,7 @@ void RecordingStream::appendCounts(const double* values, std::size_t count, doub
         const std::size_t n = std::min(count, (kBufferBytes - used_) / 2);
         std::uint8_t* out = buffer_.get() + used_;
         for (std::size_t i = 0; i < n; ++i) {
-            const auto v = static_cast<std::uint16_t>(korin::truncToInt16(values[i] * shortRate));
+            const auto v = static_cast<std::uint16_t>(pldat::countOf(values[i], shortRate));
             out[2 * i] = static_cast<std::uint8_t>(v);
             out[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
         }
@@ -152,6 +154,11 @@ void RecordingStream::appendCounts(const double* values, std::size_t count, doub
         values += n;
         count -= n;
     }
+}
+
+void RecordingStream::appendCounts(const std::int16_t* counts, std::size_t count) {
+    static_assert(std::endian::native == std::endian::little, "counts are appended as they lie in memory");
+    append(counts, count * sizeof(std::int16_t));
 }
 
 bool RecordingStream::commit() {
@@ -244,9 +251,9 @@ int AcquisitionNI::fileopenManual(const std::string& path, int blocks, int stimu
     return openWithHeader(fileM, path, h);
 }
 
-void AcquisitionNI::WriteBlockHeader(int datapoints, int blocknum) {
-    if (!pldatExportOn || !timer || !file.isOpen()) return;
+pldat::BlockHeader AcquisitionNI::blockHeaderFor(int datapoints, int blocknum) const {
     pldat::BlockHeader h;
+    if (!timer) return h;
     h.traceIndex = korin::truncToInt32(timer->getnowtrace());
     h.blockIndex = blocknum;
     h.traceStartMs = timer->getTraceOffsetMsec();
@@ -256,15 +263,35 @@ void AcquisitionNI::WriteBlockHeader(int datapoints, int blocknum) {
     h.lastBlock = static_cast<std::uint8_t>(timer->getLastBlock(blocknum));
     h.loopNumber = timer->getLoop();
     h.step = timer->getStep();
+    return h;
+}
+
+void AcquisitionNI::WriteBlockHeader(int datapoints, int blocknum) {
+    if (!pldatExportOn || !timer || !file.isOpen()) return;
     std::uint8_t bytes[pldat::kBlockHeaderBytes];
-    pldat::encodeBlockHeader(h, bytes);
+    pldat::encodeBlockHeader(blockHeaderFor(datapoints, blocknum), bytes);
     file.append(bytes, sizeof bytes);
 }
 
 void AcquisitionNI::WriteBinary(int datapoints) {
+    makeBlockCounts(datapoints);
+    WriteBlockCounts();
+}
+
+void AcquisitionNI::WriteBlockCounts() {
     // Same condition as the block header, so samples never go out without one.
-    if (!pldatExportOn || !timer) return;
-    writeSamples(file, aryData, datapoints, shortRate);
+    if (!pldatExportOn || !timer || !file.isOpen() || file.failed()) return;
+    file.appendCounts(blockCounts_.get(), static_cast<std::size_t>(countedScans_) * kChannels);
+    if (!file.commit()) {
+        std::printf("File write error: %s\n", file.errorText().c_str());
+        std::fflush(stdout);
+    }
+}
+
+void AcquisitionNI::makeBlockCounts(int scans) {
+    countedScans_ = std::clamp(scans, 0, kBlockScans);
+    const std::size_t values = static_cast<std::size_t>(countedScans_) * kChannels;
+    for (std::size_t i = 0; i < values; ++i) blockCounts_[i] = pldat::countOf(aryData[i], shortRate);
 }
 
 void AcquisitionNI::WriteBlockHeaderManual(int datapoints, int blocknum) {

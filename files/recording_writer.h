@@ -33,6 +33,10 @@ inline constexpr double kReadSeconds = static_cast<double>(0.05f);
 // duration is not a multiple of 0.5 s is short.
 int readsForRemaining(double remainingSeconds);
 
+// The 16-bit count a file stores for `mV`: mV x shortRate truncated toward
+// zero, saturating at -32768 and 32767 beyond full scale.
+std::int16_t countOf(double mV, double shortRate);
+
 struct FileHeader {
     std::int32_t traceCount = 0;
     std::int32_t blocksPerTrace = 0;
@@ -93,6 +97,8 @@ public:
     // Appends `count` mV values as little-endian 16-bit counts, mV x shortRate
     // truncated toward zero; beyond full scale they saturate at -32768 and 32767.
     void appendCounts(const double* values, std::size_t count, double shortRate);
+    // Appends `count` counts already made (countOf) as little-endian 16-bit values.
+    void appendCounts(const std::int16_t* counts, std::size_t count);
     // Writes out everything appended since the last commit. On failure rolls the
     // file back to its last committed length, keeps the reason and returns false.
     bool commit();

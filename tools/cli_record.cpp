@@ -232,6 +232,7 @@ int cliRecord(int argc, char** argv) {
     if (!run.summaryFilePath().empty() && window.alerts.empty())
         std::printf("Wrote %s\n", run.summaryFilePath().c_str());
     if (!run.stimulationLogPath().empty()) std::printf("Wrote %s\n", run.stimulationLogPath().c_str());
+    if (!run.measuresFilePath().empty()) std::printf("Wrote %s\n", run.measuresFilePath().c_str());
     if (!run.manualFilePath().empty()) {
         std::printf("Wrote %s\n", run.manualFilePath().c_str());
         const std::string manualLog = stimlog::pathFor(run.manualFilePath());

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# korin16-cli measure end to end: a headless recording whose stimulation log holds no pulse is
-# refused until --onset gives its stimulus; then one line per trace and channel.
+# korin16-cli measure end to end: a headless recording without a stimulus (its log
+# holds no pulse) is refused until --onset gives one; then one line per trace and
+# channel.
 set -euo pipefail
 cli="$1"
 dir=$(mktemp -d)

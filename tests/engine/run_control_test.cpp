@@ -520,13 +520,15 @@ TEST_F(RunFixture, UnwritableSummaryRemovesTheDataFileAndLogItCreated) {
     EXPECT_EQ(filesIn(folder), std::vector<fs::path>{"20220131_09h05m03s_settings.txt"});
 }
 
-TEST_F(RunFixture, TwoRunsInOneSecondEachHaveTheirOwnSummaryAndLog) {
+TEST_F(RunFixture, TwoRunsInOneSecondEachHaveTheirOwnSummaryAndLogs) {
     settings("1", "1", "0");
     run.toolStripButtonRec_Click();
     run.toolStripButtonRec_Click();
     EXPECT_EQ(filesIn(folder), (std::vector<fs::path>{"20220131_09h05m03s.pldat", "20220131_09h05m03s_2.pldat",
+                                                      "20220131_09h05m03s_2_measures.csv",
                                                       "20220131_09h05m03s_2_settings.txt",
                                                       "20220131_09h05m03s_2_stimulation.csv",
+                                                      "20220131_09h05m03s_measures.csv",
                                                       "20220131_09h05m03s_settings.txt",
                                                       "20220131_09h05m03s_stimulation.csv"}));
     std::vector<char> first = fileBytes((folder / "20220131_09h05m03s_settings.txt").string());
