@@ -35,6 +35,8 @@
 #include "app/run_toolbar.h"
 #include "app/selected_views_form.h"
 #include "app/slope_view_form.h"
+#include "files/replay_control.h"
+#include "processing/evoked_session.h"
 #include "app/step_editor_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
@@ -113,6 +115,20 @@ Korin16Form::Korin16Form(std::shared_ptr<daqmx::Driver> driver, const QString& d
     easySettings = std::make_unique<EasySettingsForm>(*this);
     installRunControl();
     replayController = std::make_unique<ReplayControllerForm>(*this);
+    connectEvokedMeasures();
+}
+
+void Korin16Form::connectEvokedMeasures() {
+    slopeView->evokedWindowsChanged = [this](const korin::EvokedWindows& windows) {
+        runControl->evokedSession().setWindows(windows);
+        replayController->control->evokedSession().setWindows(windows);
+    };
+    slopeView->evokedWindowsChanged(slopeView->evokedWindows());
+}
+
+const korin::EvokedSession* Korin16Form::measuringSession() const {
+    if (ReplayMode) return replayController ? &replayController->control->evokedSession() : nullptr;
+    return runControl ? &runControl->evokedSession() : nullptr;
 }
 
 Korin16Form::~Korin16Form() { korin::ui::setFaultSink(std::move(previousFaultSink_)); }

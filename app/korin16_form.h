@@ -43,6 +43,9 @@ class RawDataFrame;
 class RawDataUpFrame;
 class SelectedViewsForm;
 class SlopeViewForm;
+namespace korin {
+class EvokedSession;
+}
 class ReplayControllerForm;
 class DeviceChoiceForm;
 class EasySettingsForm;
@@ -229,6 +232,9 @@ public:
     std::unique_ptr<SelectedViewsForm> selectedViews;
     // The Slope analysis: its measures (setSlopeInputs), menu choices and windows.
     std::unique_ptr<SlopeViewForm> slopeView;
+    // The evoked-response measures of what the window shows: the replayed
+    // file's in replay mode, else the live run's.
+    const korin::EvokedSession* measuringSession() const;
     // The stimulation tabs' editors and the stimulus time line.
     std::unique_ptr<StepEditorForm> stepEditors;
     // The remembered settings, the "EASY SETTINGS" presets and the device choice.
@@ -271,6 +277,8 @@ private:
     // Creates the stimulus controller and run control and connects the record
     // mode's buttons to them.
     void installRunControl();
+    // The windows of the Slope view measure both the live run and replay.
+    void connectEvokedMeasures();
     void connectInputSanitising();
     void SetButtonGroup();
     void colourOrdinaryAndToolbarButtons();

@@ -136,6 +136,8 @@ PlotRange SelectedViewsForm::freqRange() const {
 // --- Upper plot ------------------------------------------------------------------
 
 void SelectedViewsForm::DrawSelectCh() {
+    // The Slope view follows the measures of whatever is shown, live or replayed.
+    if (form_.slopeView) form_.slopeView->follow(form_.measuringSession());
     if (replayShown()) {
         const FileReader& r = *form_.reader;
         const bool resized = rawView_->width() != rawDrawnWidth_ || rawView_->height() != rawDrawnHeight_;

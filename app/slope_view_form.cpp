@@ -46,6 +46,26 @@ void SlopeViewForm::setSlopeInputs(const SlopeInputs& inputs) {
     if (form_.selectedViews) form_.selectedViews->captureSlopeTrace();
 }
 
+void SlopeViewForm::follow(const korin::EvokedSession* session) {
+    const std::uint64_t measured = session != nullptr ? session->measuredTraces() : 0;
+    if (session == followed_ && measured == followedTraces_) return;
+    // The first session seen with nothing measured leaves the inputs as they
+    // are: there is nothing of it to show yet.
+    const bool first = followed_ == nullptr && measured == 0;
+    followed_ = session;
+    followedTraces_ = measured;
+    if (first) return;
+    SlopeInputs inputs;
+    if (session != nullptr) {
+        inputs.table = &session->table();
+        if (measured > 0) {
+            inputs.last = &session->lastMeasures();
+            inputs.lastInfo = session->lastInfo();
+        }
+    }
+    setSlopeInputs(inputs);
+}
+
 std::optional<std::string_view> SlopeViewForm::setEvokedWindows(const korin::EvokedWindows& windows) {
     if (const auto problem = korin::windowsProblem(windows)) return problem;
     windows_ = windows;

@@ -16,6 +16,7 @@
 
 #include "app/evoked_windows_dialog.h"
 #include "display/slope_frames.h"
+#include "processing/evoked_session.h"
 #include "processing/evoked_windows.h"
 
 class Korin16Form;
@@ -33,6 +34,10 @@ public:
     // selected-channel history now, while it still holds that trace.
     void setSlopeInputs(const SlopeInputs& inputs);
     const SlopeInputs& slopeInputs() const { return inputs_; }
+    // Shows what `session` has measured (none: an empty view), setting the
+    // inputs again only when it is another session or has measured another
+    // trace since; called before every draw of the selected-channel views.
+    void follow(const korin::EvokedSession* session);
 
     // The windows of the measures: loaded from the settings, changed by the
     // dialog. A set that windowsProblem refuses is not taken (its text is
@@ -64,6 +69,8 @@ private:
 
     Korin16Form& form_;
     SlopeInputs inputs_;
+    const korin::EvokedSession* followed_ = nullptr;
+    std::uint64_t followedTraces_ = 0;
     SlopeSettings settings_;
     korin::EvokedWindows windows_;
     SlopeTraceCapture capture_;

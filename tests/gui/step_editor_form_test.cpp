@@ -21,10 +21,13 @@
 #include "acquisition/sim_device.h"
 #include "app/acquisition_panel.h"
 #include "app/step_editor_form.h"
+#include "app/selected_views_form.h"
+#include "app/slope_view_form.h"
 #include "app/step_tab.h"
 #include "app/view_frames.h"
 #include "display/gl/stim_timeline_view.h"
 #include "files/file_reader.h"
+#include "processing/evoked_session.h"
 #include "tests/gui/gui_test_support.h"
 
 namespace {
@@ -291,6 +294,20 @@ TEST_F(StimulatedRunInWindow, PulseOnElectrodeFiveIsRecordedNearFiveOnly) {
         far = std::max(far, std::fabs(reader.aryData[16 * k + 15]));
     }
     EXPECT_GT(near, 10 * far) << near << " mV on electrode 5, " << far << " mV on electrode 16";
+}
+
+TEST_F(StimulatedRunInWindow, TheSlopeViewFollowsTheRunsMeasuresAndItsWindowsMeasureTheRun) {
+    korin::EvokedWindows windows;
+    windows.winToMs = 12.0;
+    ASSERT_FALSE(form->slopeView->setEvokedWindows(windows).has_value());
+    record();
+    const korin::EvokedSession& session = form->runControl->evokedSession();
+    EXPECT_EQ(session.windows(), windows);
+    ASSERT_EQ(session.measuredTraces(), 1U);
+    form->selectedViews->DrawSelectCh();
+    EXPECT_EQ(form->slopeView->slopeInputs().table, &session.table());
+    EXPECT_EQ(form->slopeView->slopeInputs().last, &session.lastMeasures());
+    EXPECT_TRUE(std::filesystem::exists(form->runControl->measuresFilePath()));
 }
 
 TEST_F(StimulatedRunInWindow, StimulusTheDeviceRefusesInTraceTwoIsOnTheStatusBarAndInTheSummary) {
