@@ -58,13 +58,13 @@ inline std::int16_t countAt(const EpRun& run, int trace, int c, std::int64_t s) 
 }
 
 inline testfiles::Bytes recording(const EpRun& run) {
-    testfiles::RecordingSpec spec;
-    spec.traces = run.traces;
-    spec.durationMs = run.durationMs;
-    spec.traceIntervalMs = run.intervalMs;
-    spec.steps = run.steps;
+    testfiles::RecordingSpec layout;
+    layout.traces = run.traces;
+    layout.durationMs = run.durationMs;
+    layout.traceIntervalMs = run.intervalMs;
+    layout.steps = run.steps;
     const int perTrace = static_cast<int>(std::ceil(run.durationMs / 500.0));
-    return testfiles::recording(spec, [&run, perTrace](int n, int k, int j) {
+    return testfiles::recording(layout, [&run, perTrace](int n, int k, int j) {
         return countAt(run, n / perTrace + 1, j, static_cast<std::int64_t>(n % perTrace) * 10000 + k);
     });
 }
