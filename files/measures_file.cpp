@@ -7,10 +7,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
+#include "files/csv_lines.h"
 #include "files/fd_write.h"
 
 namespace measuresfile {
@@ -161,59 +160,10 @@ std::string parseRow(std::string_view line, korin::MeasureRow& row) {
 
 }  // namespace
 
-ReadResult parse(std::string_view text) {
-    ReadResult result;
-    result.exists = true;
-    auto damaged = [&result](std::size_t line, const std::string& why) {
-        result.rows.clear();
-        result.problem = "line " + std::to_string(line) + ": " + why;
-    };
-    std::size_t lineNumber = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        ++lineNumber;
-        const std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos) {
-            result.cutTail = true;  // a write cut off: the lines before it stand
-            break;
-        }
-        std::string_view line = text.substr(pos, lf - pos);
-        pos = lf + 1;
-        if (line.empty() || line.back() != '\r') {
-            damaged(lineNumber, "no CR LF line end");
-            return result;
-        }
-        line.remove_suffix(1);
-        if (lineNumber == 1) {
-            if (line != korin::kMeasuresHeader) {
-                damaged(1, "not the measures file's column names");
-                return result;
-            }
-            continue;
-        }
-        korin::MeasureRow row;
-        if (const std::string why = parseRow(line, row); !why.empty()) {
-            damaged(lineNumber, why);
-            return result;
-        }
-        result.rows.push_back(row);
-    }
-    if (lineNumber == 0 || (lineNumber == 1 && result.cutTail)) damaged(1, "not the measures file's column names");
-    return result;
-}
+constexpr korin::CsvFormat kFormat{korin::kMeasuresHeader, "not the measures file's column names", ""};
 
-ReadResult read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        ReadResult none;
-        if (errno != ENOENT && errno != ENOTDIR) {
-            none.exists = true;
-            none.problem = std::string("cannot be read (") + std::strerror(errno) + ")";
-        }
-        return none;
-    }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse(text);
-}
+ReadResult parse(std::string_view text) { return korin::parseCsv<korin::MeasureRow>(text, kFormat, parseRow); }
+
+ReadResult read(const std::string& path) { return korin::readCsv<korin::MeasureRow>(path, kFormat, parseRow); }
 
 }  // namespace measuresfile

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/csv_lines.h"
 #include "processing/evoked_session.h"
 #include "processing/measures_table.h"
 
@@ -61,12 +62,7 @@ private:
     std::vector<char> lines_;  // room for the most rows one trace can have
 };
 
-struct ReadResult {
-    bool exists = false;                  // a file was found
-    std::vector<korin::MeasureRow> rows;  // empty when the file is damaged
-    std::string problem;                  // "" or e.g. "line 4: 14 fields (15 expected)"
-    bool cutTail = false;                 // the last line had no line end and was dropped
-};
+using ReadResult = korin::CsvRead<korin::MeasureRow>;
 
 // Reads and checks a whole measures file: any bad line (wrong column count, a
 // field that is not a number, a header that is not the column names) makes

@@ -7,11 +7,10 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "acquisition/number_text.h"
+#include "files/csv_lines.h"
 #include "files/fd_write.h"
 
 namespace stimlog {
@@ -158,63 +157,10 @@ std::string parseRow(std::string_view line, Row& row) {
 
 }  // namespace
 
-ReadResult parse(std::string_view text) {
-    ReadResult result;
-    result.exists = true;
-    auto ignored = [&result](std::size_t line, const std::string& why) {
-        result.rows.clear();
-        result.problem = "line " + std::to_string(line) + ": " + why + "; the log is ignored";
-    };
-    std::size_t lineNumber = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        ++lineNumber;
-        const std::size_t lf = text.find('\n', pos);
-        if (lf == std::string_view::npos) {
-            // A write cut off by a crash or a full disk: the rows before it stand.
-            result.cutTail = true;
-            break;
-        }
-        std::string_view line = text.substr(pos, lf - pos);
-        pos = lf + 1;
-        if (line.empty() || line.back() != '\r') {
-            ignored(lineNumber, "no CR LF line end");
-            return result;
-        }
-        line.remove_suffix(1);
-        if (lineNumber == 1) {
-            if (line != kHeader) {
-                ignored(1, "not the log's column names");
-                return result;
-            }
-            continue;
-        }
-        Row row;
-        const std::string why = parseRow(line, row);
-        if (!why.empty()) {
-            ignored(lineNumber, why);
-            return result;
-        }
-        result.rows.push_back(row);
-    }
-    if (lineNumber == 0 || (lineNumber == 1 && result.cutTail)) {
-        ignored(1, "not the log's column names");
-    }
-    return result;
-}
+constexpr korin::CsvFormat kFormat{kHeader, "not the log's column names", "; the log is ignored"};
 
-ReadResult read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        ReadResult none;
-        if (errno != ENOENT && errno != ENOTDIR) {
-            none.exists = true;
-            none.problem = std::string("cannot be read (") + std::strerror(errno) + "); the log is ignored";
-        }
-        return none;
-    }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse(text);
-}
+ReadResult parse(std::string_view text) { return korin::parseCsv<Row>(text, kFormat, parseRow); }
+
+ReadResult read(const std::string& path) { return korin::readCsv<Row>(path, kFormat, parseRow); }
 
 }  // namespace stimlog

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "files/csv_lines.h"
+
 namespace stimlog {
 
 inline constexpr const char* kSuffix = "_stimulation.csv";
@@ -75,12 +77,7 @@ private:
     std::vector<char> line_;  // room for one append, grown only when a trace has more rows than before
 };
 
-struct ReadResult {
-    bool exists = false;     // a log was found beside the recording
-    std::vector<Row> rows;   // empty when the log is damaged
-    std::string problem;     // "" or e.g. "line 4: 11 fields (12 expected); the log is ignored"
-    bool cutTail = false;    // the last line had no line end and was dropped
-};
+using ReadResult = korin::CsvRead<Row>;
 
 // Reads and checks a whole log: any bad line (wrong column count, a field that
 // is not a number or not one of its choices, a header that is not the column

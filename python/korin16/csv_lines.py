@@ -7,7 +7,9 @@ disk: it is dropped and the rows before it stand. Any other line without CR LF
 is damage.
 """
 
+import os
 import re
+import stat
 
 INT32 = (-2 ** 31, 2 ** 31 - 1)
 
@@ -52,3 +54,36 @@ def check_lines(whole, header, header_problem, row):
             return None, number, problem
         rows.append(fields)
     return rows, None, ""
+
+
+class NotRegularFile(OSError):
+    """What stands where a file was expected, in the program's words."""
+
+
+def _kind(mode):
+    if stat.S_ISDIR(mode):
+        return "a folder, not a file"
+    if stat.S_ISFIFO(mode):
+        return "a FIFO, not a file"
+    if stat.S_ISCHR(mode) or stat.S_ISBLK(mode):
+        return "a device, not a file"
+    if stat.S_ISSOCK(mode):
+        return "a socket, not a file"
+    return "not a regular file"
+
+
+def read_regular(path):
+    """The bytes of the regular file at `path`. Anything else is refused before
+    it is opened (a FIFO would wait for a writer forever, a device may act on
+    being opened) with NotRegularFile; FileNotFoundError when nothing is there."""
+    mode = os.stat(path).st_mode
+    if not stat.S_ISREG(mode):
+        raise NotRegularFile(_kind(mode))
+    # O_NONBLOCK: should a FIFO take the file's place after the check, the
+    # open still returns at once and the fstat refuses it.
+    fd = os.open(path, os.O_RDONLY | os.O_NONBLOCK | os.O_NOCTTY | os.O_CLOEXEC)
+    with os.fdopen(fd, "rb") as f:
+        mode = os.fstat(fd).st_mode
+        if not stat.S_ISREG(mode):
+            raise NotRegularFile(_kind(mode))
+        return f.read()

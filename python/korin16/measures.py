@@ -177,8 +177,7 @@ def read(path):
     """The rows of the measures file at `path` (see parse). OSError when it
     cannot be read; a dropped cut-off last line warns (MeasuresWarning)."""
     path = os.fspath(path)
-    with open(path, "rb") as f:
-        data = f.read()
+    data = csv_lines.read_regular(path)
     rows, cut_tail = parse(data, path)
     if cut_tail:
         warnings.warn(MeasuresWarning(f"{path}: the last line has no line end (a write cut off); it is dropped"),

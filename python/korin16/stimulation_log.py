@@ -139,8 +139,7 @@ def parse(data):
 def read(path):
     """LogRead (rows, problem) of the log at `path`: (None, "") when there is none."""
     try:
-        with open(path, "rb") as f:
-            data = f.read()
+        data = csv_lines.read_regular(path)
     except (FileNotFoundError, NotADirectoryError):
         return LogRead(None, "")
     except OSError as e:

@@ -1,6 +1,7 @@
 // The stimulation log beside a recording: its lines, a round trip through the
 // file, and a damaged or cut-off log as the readers see it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "files/measures_file.h"
 #include "files/stimulation_log.h"
 
 namespace fs = std::filesystem;
@@ -103,6 +105,23 @@ TEST_F(LogFolder, NoLogIsNoProblem) {
     const stimlog::ReadResult read = stimlog::read((folder / "none_stimulation.csv").string());
     EXPECT_FALSE(read.exists);
     EXPECT_EQ(read.problem, "");
+}
+
+// A FIFO in a log's place would hang a reader that opened it: info, replay and
+// measure must go on without it, saying what is there instead.
+TEST_F(LogFolder, WhatIsNotARegularFileIsToldWithoutOpeningIt) {
+    const std::string fifo = (folder / "f.csv").string(), sub = (folder / "d.csv").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_directory(sub);
+    const struct {
+        std::string path, kind;
+    } cases[] = {{fifo, "a FIFO, not a file"}, {sub, "a folder, not a file"}};
+    for (const auto& c : cases) {
+        const stimlog::ReadResult log = stimlog::read(c.path);
+        EXPECT_TRUE(log.exists && log.rows.empty());
+        EXPECT_EQ(log.problem, "cannot be read (" + c.kind + "); the log is ignored");
+        EXPECT_EQ(measuresfile::read(c.path).problem, "cannot be read (" + c.kind + ")");
+    }
 }
 
 TEST_F(LogFolder, AnUncreatableLogIsToldNotThrown) {

@@ -219,11 +219,17 @@ def test_info_without_a_log_has_no_log_section(cli, tmp_path):
 
 def test_a_log_that_cannot_be_read_is_told_and_ignored(tmp_path):
     path = three_traces(tmp_path)
-    (tmp_path / "20261208_05h31m11s_stimulation.csv").mkdir()
-    with pytest.warns(pldat.PldatWarning, match=r"stimulation log cannot be read \(Is a directory\); the log is "
-                                                r"ignored$"):
-        rec = pldat.open(path)
-    assert rec.stimulation is None and len(rec.traces) == 3
+    log = tmp_path / "20261208_05h31m11s_stimulation.csv"
+    for make, kind in ((log.mkdir, "a folder"), (lambda: os.mkfifo(log), "a FIFO")):
+        make()
+        with pytest.warns(pldat.PldatWarning, match=rf"stimulation log cannot be read \({kind}, not a file\); the log "
+                                                    r"is ignored$"):
+            rec = pldat.open(path)  # a FIFO is never opened, so this does not wait for a writer
+        assert rec.stimulation is None and len(rec.traces) == 3
+        if log.is_dir():
+            log.rmdir()
+        else:
+            log.unlink()
 
 
 HEAD = LOG_HEADER + "\r\n"
