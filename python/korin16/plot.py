@@ -5,8 +5,11 @@ the stimulus intensity varied.
 
 FILE is a measures file or a recording, whose STEM_measures.csv is read. The
 baseline of a channel is the mean max slope of the first response over the
-first N traces of the file (10 unless told); a channel whose baseline is none
-or zero has no response to normalise and is drawn empty, so labelled.
+first N traces of the file (10 unless told). A channel has no response to
+normalise, and is drawn empty, so labelled, when that mean is none or zero or
+when fewer than half of those traces hold a response deep enough for a 20-80 %
+slope: the steepest slope of noise is a number, but not one to take a
+percentage of. korin16-cli measure's summary judges channels the same way.
 """
 
 import argparse
@@ -25,6 +28,7 @@ DPI = 100
 GRID_SIZE_IN = (12.0, 9.0)  # 1200 x 900 pixels
 IO_SIZE_IN = (16.0, 9.0)  # 1600 x 900 with the input-output panel
 MINUTES_FROM_S = 600.0  # a run at least this long is shown in minutes
+MIN_RESPONDING_SHARE = 0.5  # of the baseline traces with a max slope, as korin16-cli measure
 STEP_MARKERS = ("s", "^")  # the first and second stimulation step, as the window's views draw them
 
 
@@ -44,12 +48,14 @@ def time_course(rows, channel, count=DEFAULT_BASELINE_TRACES):
     with the field "percent": the max slope as % of the mean over the first
     `count` traces of the file. The mean is NaN, and the percentages too,
     when the channel has no response to normalise (no max slope in those
-    traces, or a mean of 0)."""
+    traces, a mean of 0, or too few of them with a 20-80 % slope)."""
     mine = first_response(rows, channel)
     slopes = mine["max_slope"].astype(np.float64)
-    in_baseline = np.isin(mine["trace"], baseline_traces(rows, count)) & ~np.isnan(slopes)
+    baseline = np.isin(mine["trace"], baseline_traces(rows, count))
+    in_baseline = baseline & ~np.isnan(slopes)
+    responding = np.count_nonzero(baseline & ~np.isnan(mine["slope_20_80"]))
     mean = float(slopes[in_baseline].mean()) if in_baseline.any() else np.nan
-    if mean == 0:
+    if mean == 0 or responding < MIN_RESPONDING_SHARE * np.count_nonzero(in_baseline):
         mean = np.nan
     percent = 100.0 * slopes / mean if not np.isnan(mean) else np.full(len(mine), np.nan)
     out = np.empty(len(mine), dtype=mine.dtype.descr + [("percent", "<f8")])

@@ -10,7 +10,7 @@ import numpy as np
 import pytest
 
 from conftest import run_cli
-from korin16 import measures
+from korin16 import measures, plot
 
 ELECTRODE = 5
 FAR = 16  # 640 um and more from electrode 5: the response does not reach it
@@ -62,6 +62,11 @@ def test_ltp_measure_reports_the_potentiation_and_a_far_electrode_without_respon
     percent = float(re.search(r"([0-9.]+) %", summary_line(text, ELECTRODE)).group(1))
     assert percent >= 115
     assert summary_line(text, FAR).endswith("no response to normalise")
+    # The figure leaves empty exactly the channels the summary does not normalise.
+    rows = measures.read(ltp[1])
+    for channel in range(1, 17):
+        told = summary_line(text, channel).endswith("no response to normalise")
+        assert np.isnan(plot.time_course(rows, channel)[0]) == told, channel
 
 
 def test_live_file_cli_table_and_reader_agree(cli, ltp, tmp_path):

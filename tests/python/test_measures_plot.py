@@ -13,19 +13,21 @@ from korin16 import measures, plot
 N = None
 
 
-def row(trace, channel, max_slope, intensity=-60.0, response=1, step=0):
+def row(trace, channel, max_slope, intensity=-60.0, response=1, step=0, slope_20_80=-0.2):
     return (trace, step, 1, 20.0 * (trace - 1), channel, response, 10.0, intensity, 0.0, -1.0, 4.0, max_slope,
-            -0.3, N, N)
+            -0.3, slope_20_80, N)
 
 
 # Channel 5 responds (-0.5, -0.25 in the baseline, mean -0.375); channel 6 is
 # not measured in trace 1; channel 7 never has a max slope; channel 8's
-# baseline mean is 0. Second responses never count.
+# baseline mean is 0; channel 10 is noise, a max slope in every trace but a
+# 20-80 % slope only in the third. Second responses never count.
 LTP = [
     row(1, 5, -0.5), row(1, 7, N), row(1, 8, -0.25), row(1, 5, -4.0, response=2),
     row(2, 5, -0.25), row(2, 6, -0.5), row(2, 7, N), row(2, 8, 0.25),
     row(3, 5, -0.75), row(3, 6, -0.625), row(3, 7, N), row(3, 8, -0.5),
     row(4, 5, N), row(4, 6, -0.25, step=1),
+    row(1, 10, -0.1, slope_20_80=N), row(2, 10, -0.2, slope_20_80=N), row(3, 10, -0.3),
 ]
 
 
@@ -37,8 +39,10 @@ LTP = [
     (7, 2, math.nan, [math.nan] * 3),
     (8, 2, math.nan, [math.nan] * 3),
     (9, 2, math.nan, []),
+    (10, 2, math.nan, [math.nan] * 3),
+    (10, 3, math.nan, [math.nan] * 3),  # one of three traces responds: under half
 ], ids=["baseline of 2", "baseline of 1", "baseline past the end", "not measured at first", "no max slope",
-        "a zero baseline", "no rows"])
+        "a zero baseline", "no rows", "noise", "noise with one response"])
 def test_time_course_is_the_max_slope_as_percent_of_the_baseline_mean(tmp_path, channel, count, mean, percent):
     rows = measures.read(write_measures(tmp_path / "m_measures.csv", LTP))
     with np.errstate(all="raise"):  # no division by zero, no mean of nothing
@@ -104,6 +108,9 @@ FAILURES = {
     "a damaged measures file": ("20261208_05h31m11s.pldat", "1,0,1,0,5,1,10\r\n",
                                 "error: {d}/20261208_05h31m11s_measures.csv: line 2: 7 fields (15 expected); "
                                 "nothing is drawn\n"),
+    "a FIFO in the measures file's place": ("20261208_05h31m11s.pldat", "fifo",
+                                            'error: Cannot open "{d}/20261208_05h31m11s_measures.csv": '
+                                            'a FIFO, not a file.\n'),
 }
 
 
@@ -111,7 +118,9 @@ FAILURES = {
 def test_plot_refuses_a_missing_or_damaged_file(tmp_path, case):
     name, damage, message = FAILURES[case]
     three_traces(tmp_path)
-    if damage is not None:
+    if damage == "fifo":
+        os.mkfifo(measures.path_for(tmp_path / name))
+    elif damage is not None:
         path = write_measures(measures.path_for(tmp_path / name), [])
         path.write_bytes(path.read_bytes() + damage.encode())
     out = tmp_path / "fig.png"
