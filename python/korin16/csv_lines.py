@@ -34,6 +34,19 @@ def split_tail(text):
     return text[:end], end < len(text)
 
 
+def split_row(line, columns, field_problem):
+    """(the line's field texts, "") or (None, the problem of its first bad
+    field); `field_problem(name, text)` is "" for a sound field."""
+    fields = line.split(",")
+    if len(fields) != len(columns):
+        return None, f"{len(fields)} fields ({len(columns)} expected)"
+    for name, text in zip(columns, fields):
+        problem = field_problem(name, text)
+        if problem:
+            return None, problem
+    return fields, ""
+
+
 def check_lines(whole, header, header_problem, row):
     """(rows, None, "") of `whole` (text ending in a line end, or empty), each
     row what `row(line)` returns as (fields, ""), or (None, N, why) for the

@@ -95,15 +95,7 @@ def _field_problem(name, text):
 
 
 def _row(line):
-    """The row's field texts, or (None, the problem of its first bad field)."""
-    fields = line.split(",")
-    if len(fields) != len(COLUMNS):
-        return None, f"{len(fields)} fields ({len(COLUMNS)} expected)"
-    for name, text in zip(COLUMNS, fields):
-        problem = _field_problem(name, text)
-        if problem:
-            return None, problem
-    return fields, ""
+    return csv_lines.split_row(line, COLUMNS, _field_problem)
 
 
 def parse(data):

@@ -3,19 +3,12 @@
 // measures file that cannot be made never costs the recording.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "acquisition/acquisition_ni.h"
-#include "acquisition/headless_run_window.h"
-#include "acquisition/run_control.h"
-#include "acquisition/sim_device.h"
 #include "files/measures_file.h"
-#include "stimulation/stimulus_controller.h"
+#include "tests/engine/sim_run_rig.h"
 #include "tests/engine/stim_test_helpers.h"
 
 namespace fs = std::filesystem;
@@ -25,37 +18,17 @@ namespace {
 
 constexpr int kElectrode5 = 4;  // electrode index
 
-struct LiveMeasures : ::testing::Test {
-    std::shared_ptr<SimulatedDevice> device = std::make_shared<SimulatedDevice>(SimulatedDevice::Options{5, false});
-    std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(device);
-    PulseParameters step1, step2, manual;
-    StimulusController stimulus{*acq, step1, step2, manual};
-    HeadlessRunWindow window;
-    korin::ChannelLevels levels;
-    RunControl run{*acq, stimulus, window, levels};
-    fs::path folder;
+struct LiveMeasures : stimtest::SimRunRig {
     std::vector<std::int32_t> measuredAt;  // the last measured trace each time the hook ran
 
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("korin16-live-measures-" + std::to_string(::getpid()) + "-" +
-                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        for (PulseParameters* p : {&step1, &step2, &manual}) p->S1Ch = p->S2Ch = PulseParameters::kNoElectrode;
+        SimRunRig::SetUp();
         step1.S1Ch = kElectrode5;
         step1.setPulses(PulseParameters::kS1, {pulse("Biphasic", "0.2", "-60", "10", "89.8")});
         window.step1Enabled = true;
-        window.texts[RunText::OutputFolder] = folder.string();
-        window.texts[RunText::Hours] = window.texts[RunText::Minutes] = "0";
-        window.texts[RunText::Seconds] = "1";
-        window.texts[RunText::IntervalHours] = window.texts[RunText::IntervalMinutes] = "0";
-        window.texts[RunText::IntervalSeconds] = "2";
-        window.texts[RunText::Highpass] = window.texts[RunText::Lowpass] = "None";
         window.texts[RunText::Repeat] = "3";
-        run.localNow = [] { return StartDateTime{2022, 1, 31, 9, 5, 3, 45}; };
         run.onTraceMeasured = [this] { measuredAt.push_back(run.evokedSession().lastInfo().trace); };
     }
-    void TearDown() override { fs::remove_all(folder); }
 };
 
 TEST_F(LiveMeasures, PlayMeasuresEveryStimulatedTraceWithNoFile) {

@@ -3,8 +3,6 @@
 // the block headers and the recorded samples.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -12,16 +10,11 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <vector>
 
-#include "acquisition/acquisition_ni.h"
-#include "acquisition/headless_run_window.h"
-#include "acquisition/run_control.h"
-#include "acquisition/sim_device.h"
 #include "files/file_reader.h"
 #include "files/stimulation_log.h"
-#include "stimulation/stimulus_controller.h"
+#include "tests/engine/sim_run_rig.h"
 #include "tests/engine/stim_test_helpers.h"
 
 namespace fs = std::filesystem;
@@ -39,35 +32,14 @@ std::vector<PulseConfigs> twoPulses() {
     return {pulse("Biphasic", "0.2", "-10", "10", "49.75"), pulse("Biphasic", "0.2", "-10", "0.1", "39.75")};
 }
 
-struct LogRun : ::testing::Test {
-    std::shared_ptr<SimulatedDevice> device =
-        std::make_shared<SimulatedDevice>(SimulatedDevice::Options{5, false});
-    std::unique_ptr<AcquisitionNI> acq = std::make_unique<AcquisitionNI>(device);
-    PulseParameters step1, step2, manual;
-    StimulusController stimulus{*acq, step1, step2, manual};
-    HeadlessRunWindow window;
-    korin::ChannelLevels levels;
-    RunControl run{*acq, stimulus, window, levels};
-    fs::path folder;
+struct LogRun : stimtest::SimRunRig {
     // traceStimulation() as each trace ended, by trace number from 1.
     std::map<int, std::vector<stimlog::Row>> seen;
 
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("korin16-stimlog-run-" + std::to_string(::getpid()) + "-" +
-                                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        for (PulseParameters* p : {&step1, &step2, &manual}) p->S1Ch = p->S2Ch = PulseParameters::kNoElectrode;
-        window.texts[RunText::OutputFolder] = folder.string();
-        window.texts[RunText::Hours] = window.texts[RunText::Minutes] = "0";
-        window.texts[RunText::Seconds] = "1";
-        window.texts[RunText::IntervalHours] = window.texts[RunText::IntervalMinutes] = "0";
-        window.texts[RunText::IntervalSeconds] = "2";
-        window.texts[RunText::Highpass] = window.texts[RunText::Lowpass] = "None";
-        run.localNow = [] { return StartDateTime{2022, 1, 31, 9, 5, 3, 45}; };
+        SimRunRig::SetUp();
         run.onTraceEnd = [this](int trace) { seen[trace + 1] = run.traceStimulation(); };
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     void byRepOnElectrode5(PulseParameters& p) {
         p.S1Ch = kElectrode5;
