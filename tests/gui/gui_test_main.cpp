@@ -1,6 +1,7 @@
 // Runs the window tests inside one QApplication. With "--screenshot OUT.png
-// [--replay]" it instead saves a picture of the main window after its first
-// paint (scripts/screenshot uses this).
+// [--replay] [--open RECORDING] [--mode M] [--channel N] [--autoscale]" it instead saves a
+// picture of the main window after its first paint, or after replaying
+// RECORDING to its end (scripts/screenshot uses this).
 #include <QApplication>
 #include <QByteArray>
 #include <QFileInfo>
@@ -8,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "tests/gui/screenshot_tool.h"
@@ -34,8 +37,31 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc >= 3 && std::strcmp(argv[1], "--screenshot") == 0) {
-        const bool replay = argc >= 4 && std::strcmp(argv[3], "--replay") == 0;
-        return saveMainWindowScreenshot(QString::fromLocal8Bit(argv[2]), replay);
+        ScreenshotRequest request;
+        request.path = QString::fromLocal8Bit(argv[2]);
+        for (int i = 3; i < argc; ++i) {
+            const bool valued = i + 1 < argc;
+            if (std::strcmp(argv[i], "--replay") == 0) {
+                request.replayMode = true;
+            } else if (std::strcmp(argv[i], "--autoscale") == 0) {
+                request.autoscale = true;
+            } else if (std::strcmp(argv[i], "--open") == 0 && valued) {
+                request.recording = QString::fromLocal8Bit(argv[++i]);
+            } else if (std::strcmp(argv[i], "--mode") == 0 && valued) {
+                request.mode = QString::fromLocal8Bit(argv[++i]);
+            } else if (std::strcmp(argv[i], "--channel") == 0 && valued) {
+                request.channel = std::atoi(argv[++i]);
+                if (request.channel < 1 || request.channel > 16) request.channel = -1;
+            } else {
+                request.channel = -1;
+            }
+            if (request.channel == -1) {
+                std::fprintf(stderr, "usage: --screenshot OUT.png [--replay] [--open RECORDING] [--mode "
+                                     "Spike|EP|ISI|Slope] [--channel 1-16] [--autoscale]\n");
+                return 2;
+            }
+        }
+        return saveMainWindowScreenshot(request);
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

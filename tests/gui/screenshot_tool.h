@@ -2,6 +2,18 @@
 
 #include <QString>
 
-// Shows the main window on the chosen device (in replay mode if asked), waits
-// for its first paint and saves the window as a PNG. Returns 0 on success.
-int saveMainWindowScreenshot(const QString& path, bool replayMode);
+// What the picture shows: the window as it starts, in replay mode, or after
+// replaying a recording to its end in a given analysis mode and channel,
+// its plots autoscaled if asked.
+struct ScreenshotRequest {
+    QString path;
+    bool replayMode = false;
+    QString recording;  // replayed fast to its end when given (implies replayMode)
+    QString mode;       // "Spike", "EP", "ISI" or "Slope"; empty keeps the stored one
+    int channel = 0;    // 1-16 selects it; 0 keeps the selection
+    bool autoscale = false;  // both selected-channel plots scaled to what they show
+};
+
+// Shows the main window on the chosen device, waits for its first paint, does
+// what the request asks and saves the window as a PNG. Returns 0 on success.
+int saveMainWindowScreenshot(const ScreenshotRequest& request);
