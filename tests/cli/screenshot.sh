@@ -16,7 +16,7 @@ data=$(ls "$dir"/*s.pldat)
 grep -q "^Saved [0-9]*x[0-9]* window to $dir/slope.png" "$dir/out.txt"
 test "$(head -c 8 "$dir/slope.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a
 
-for bad in "--channel 17" "--channel x" "--zoom" "--mode"; do
+for bad in "--channel 17" "--channel 5x" "--zoom" "--mode"; do
   set +e
   # shellcheck disable=SC2086
   "$gui" --screenshot "$dir/bad.png" $bad > /dev/null 2> "$dir/err.txt"

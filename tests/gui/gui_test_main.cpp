@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "tests/gui/screenshot_tool.h"
 
@@ -37,31 +37,13 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (argc >= 3 && std::strcmp(argv[1], "--screenshot") == 0) {
-        ScreenshotRequest request;
-        request.path = QString::fromLocal8Bit(argv[2]);
-        for (int i = 3; i < argc; ++i) {
-            const bool valued = i + 1 < argc;
-            if (std::strcmp(argv[i], "--replay") == 0) {
-                request.replayMode = true;
-            } else if (std::strcmp(argv[i], "--autoscale") == 0) {
-                request.autoscale = true;
-            } else if (std::strcmp(argv[i], "--open") == 0 && valued) {
-                request.recording = QString::fromLocal8Bit(argv[++i]);
-            } else if (std::strcmp(argv[i], "--mode") == 0 && valued) {
-                request.mode = QString::fromLocal8Bit(argv[++i]);
-            } else if (std::strcmp(argv[i], "--channel") == 0 && valued) {
-                request.channel = std::atoi(argv[++i]);
-                if (request.channel < 1 || request.channel > 16) request.channel = -1;
-            } else {
-                request.channel = -1;
-            }
-            if (request.channel == -1) {
-                std::fprintf(stderr, "usage: --screenshot OUT.png [--replay] [--open RECORDING] [--mode "
-                                     "Spike|EP|ISI|Slope] [--channel 1-16] [--autoscale]\n");
-                return 2;
-            }
+        const std::optional<ScreenshotRequest> request = screenshotRequest(argc, argv);
+        if (!request) {
+            std::fprintf(stderr, "usage: --screenshot OUT.png [--replay] [--open RECORDING] [--mode "
+                                 "Spike|EP|ISI|Slope] [--channel 1-16] [--autoscale]\n");
+            return 2;
         }
-        return saveMainWindowScreenshot(request);
+        return saveMainWindowScreenshot(*request);
     }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

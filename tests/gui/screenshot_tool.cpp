@@ -9,6 +9,8 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "acquisition/device_choice.h"
 #include "app/korin16_form.h"
@@ -49,6 +51,37 @@ bool selectChannel(Korin16Form& form, int channel) {
 }
 
 }  // namespace
+
+std::optional<ScreenshotRequest> screenshotRequest(int argc, char** argv) {
+    ScreenshotRequest request;
+    request.path = QString::fromLocal8Bit(argv[2]);
+    for (int i = 3; i < argc; ++i) {
+        const char* option = argv[i];
+        if (std::strcmp(option, "--replay") == 0) {
+            request.replayMode = true;
+            continue;
+        }
+        if (std::strcmp(option, "--autoscale") == 0) {
+            request.autoscale = true;
+            continue;
+        }
+        if (i + 1 >= argc) return std::nullopt;
+        const char* value = argv[++i];
+        if (std::strcmp(option, "--open") == 0) {
+            request.recording = QString::fromLocal8Bit(value);
+        } else if (std::strcmp(option, "--mode") == 0) {
+            request.mode = QString::fromLocal8Bit(value);
+        } else if (std::strcmp(option, "--channel") == 0) {
+            char* end = nullptr;
+            const long channel = std::strtol(value, &end, 10);
+            if (end == value || *end != '\0' || channel < 1 || channel > 16) return std::nullopt;
+            request.channel = static_cast<int>(channel);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return request;
+}
 
 int saveMainWindowScreenshot(const ScreenshotRequest& request) {
     Korin16Form::registerFontSubstitutes();

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // What the picture shows: the window as it starts, in replay mode, or after
 // replaying a recording to its end in a given analysis mode and channel,
 // its plots autoscaled if asked.
@@ -17,3 +19,8 @@ struct ScreenshotRequest {
 // Shows the main window on the chosen device, waits for its first paint, does
 // what the request asks and saves the window as a PNG. Returns 0 on success.
 int saveMainWindowScreenshot(const ScreenshotRequest& request);
+
+// The request of "--screenshot OUT.png [--replay] [--open RECORDING] [--mode M]
+// [--channel N] [--autoscale]"; none for an unknown option, a missing value or
+// a channel that is not a whole number 1-16.
+std::optional<ScreenshotRequest> screenshotRequest(int argc, char** argv);
